@@ -1,0 +1,41 @@
+#include "app/download_app.h"
+
+#include "app/settings_path.h"
+#include "mainwnd/download_dlg.h"
+#include "platform/app_message.h"
+#include "platform/text.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
+CDownloadApp& TheApp() {
+    static CDownloadApp app;
+    return app;
+}
+
+namespace {
+
+std::string SettingsPathOfThisProgram() {
+    std::wstring path = platform::ModulePath();
+    CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return app::SettingsPathForProgram(platform::Narrow(path));
+}
+
+} // namespace
+
+BOOL CDownloadApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+
+    std::string title = platform::LoadResString(IDS_APP_TITLE);
+    if (title.size() > 255) {
+        title.resize(255);
+    }
+    m_strProfileName = SettingsPathOfThisProgram();
+    m_strAppName = title;
+    platform::SetApplicationName(title);
+
+    CDownloadDlg dlg;
+    dlg.DoModal(nullptr);
+    return FALSE;
+}

@@ -1,0 +1,250 @@
+#include "mainwnd/download_dlg.h"
+
+#include "app/about_dlg.h"
+#include "app/help.h"
+#include "mainwnd/cpm_address.h"
+#include "mainwnd/path_shortening.h"
+#include "mainwnd/port_list.h"
+#include "platform/app_message.h"
+#include "platform/text.h"
+#include "res/resource.h"
+
+#include <cstdio>
+
+namespace {
+const char* const kMainCaption = "Tavro Download";
+const int kCpmAddressMin = 0;
+const int kCpmAddressMax = 127;
+} // namespace
+
+CDownloadDlg::CDownloadDlg() : platform::Dialog(IDD_DOWNLOAD_DIALOG) {
+    m_nTarget = -1;
+    m_nCpmAddress = 0;
+    m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CDownloadDlg::~CDownloadDlg() {
+    FreeDownloadLibrary();
+}
+
+BOOL CDownloadDlg::OnInitDialog() {
+    SetCaption(platform::ApplicationName());
+    if (!BindDownloadLibrary()) {
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_LIBRARY_MISSING));
+        EndDialog(0);
+        return FALSE;
+    }
+    if (ReadSettings() == -1) {
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_DEFAULT_INI));
+        SetDefaultSettings();
+        WriteSettings();
+    }
+    FillPortList();
+    if (!m_bPortsAvailable) {
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT));
+    }
+    ShortenFilePathDisplay();
+    platform::Dialog::OnInitDialog();
+    AddAboutToSystemMenu();
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_pStatusDlg = nullptr;
+    SetCaption(kMainCaption);
+    return TRUE;
+}
+
+bool CDownloadDlg::OnCommand(int id, int notifyCode, HWND control) {
+    switch (id) {
+    case IDC_BUTTON_EXIT:
+        if (notifyCode == BN_CLICKED) {
+            OnExit();
+            return true;
+        }
+        return false;
+    case IDC_BUTTON_HELP:
+        if (notifyCode == BN_CLICKED) {
+            app::ShowHelpContents(m_hWnd);
+            return true;
+        }
+        return false;
+    case IDC_COMBO_PORT:
+        if (notifyCode == CBN_DROPDOWN) {
+            FillPortList();
+            return true;
+        }
+        return false;
+    case IDC_EDIT_FILE:
+        if (notifyCode == EN_SETFOCUS || notifyCode == EN_KILLFOCUS) {
+            OnFileFieldFocus(notifyCode == EN_SETFOCUS);
+            return true;
+        }
+        return false;
+    default:
+        return platform::Dialog::OnCommand(id, notifyCode, control);
+    }
+}
+
+INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+            CAboutDlg about;
+            about.DoModal(m_hWnd);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_PAINT:
+        if (IsIconic(m_hWnd)) {
+            PaintMinimized();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_HELP:
+        app::ShowHelpContents(m_hWnd);
+        return TRUE;
+    default:
+        (void)lParam;
+        return FALSE;
+    }
+}
+
+void CDownloadDlg::OnExit() {
+    m_bClosing = true;
+    OnOK();
+}
+
+void CDownloadDlg::OnCancel() {
+    platform::Dialog::OnCancel();
+}
+
+void CDownloadDlg::AddAboutToSystemMenu() {
+    const HMENU menu = GetSystemMenu(m_hWnd, FALSE);
+    if (menu == nullptr) {
+        return;
+    }
+    const std::wstring text = platform::Widen(platform::LoadResString(IDS_ABOUTBOX));
+    if (text.empty()) {
+        return;
+    }
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+void CDownloadDlg::PaintMinimized() {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int iconWidth = GetSystemMetrics(SM_CXICON);
+    const int iconHeight = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_hWnd, &paint);
+}
+
+void CDownloadDlg::FillPortList() {
+    m_wComPorts = static_cast<uint16_t>(m_pfnGetCOMsStatus() & 0xFFFF);
+    const HWND combo = Item(IDC_COMBO_PORT);
+    // Remember the port, not the position: after ports came or went the same
+    // position may name another device.
+    const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT selectedPort =
+        selected == CB_ERR ? CB_ERR : SendMessageW(combo, CB_GETITEMDATA, selected, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    m_bPortsAvailable = m_wComPorts != 0;
+    SendMessageW(combo, CB_INITSTORAGE, 16, 10);
+    const std::vector<mainwnd::PortItem> items = mainwnd::PortItemsForMask(m_wComPorts);
+    for (const mainwnd::PortItem& item : items) {
+        const LRESULT index = SendMessageW(
+            combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Widen(item.text).c_str()));
+        SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), item.port);
+    }
+    if (selected != CB_ERR) {
+        const int index = mainwnd::IndexOfPort(items, static_cast<int>(selectedPort));
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+}
+
+void CDownloadDlg::DoDataExchange(platform::DataExchange& dx) {
+    if (m_bClosing) {
+        return;
+    }
+    dx.ComboIndex(IDC_COMBO_PORT, m_nPortIndex);
+    dx.Radio(IDC_RADIO_PRIM, m_nTarget);
+    dx.Text(IDC_EDIT_FILE, m_strFileDisplay);
+    if (dx.m_bSaveAndValidate) {
+        ExchangeCpmAddressAndPort(dx);
+    } else {
+        SelectPortOfSettings();
+        SetItemText(IDC_EDIT_CPMADR,
+                    m_nCpmAddress == mainwnd::kNoCpmAddress ? "" : std::to_string(m_nCpmAddress));
+    }
+}
+
+void CDownloadDlg::SelectPortOfSettings() {
+    const HWND combo = Item(IDC_COMBO_PORT);
+    const std::wstring text = platform::Widen(mainwnd::PortItemText(m_nPort));
+    const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void CDownloadDlg::ExchangeCpmAddressAndPort(platform::DataExchange& dx) {
+    if (mainwnd::IsCpmAddressFieldEmpty(ItemText(IDC_EDIT_CPMADR))) {
+        m_nCpmAddress = mainwnd::kNoCpmAddress;
+    } else {
+        dx.Int(IDC_EDIT_CPMADR, m_nCpmAddress);
+        if (dx.Failed()) {
+            return;
+        }
+    }
+    // No selection gives -1 (CB_ERR), the "<none>" item 0.
+    m_nPort = static_cast<int>(
+        SendMessageW(Item(IDC_COMBO_PORT), CB_GETITEMDATA, static_cast<WPARAM>(m_nPortIndex), 0));
+    if (settings::IsValidCpmAddress(m_nCpmAddress, m_nDownloadMode)) {
+        return; // an empty field (-1) is out of range too
+    }
+    char text[160];
+    std::snprintf(text, sizeof text, platform::LoadResString(IDS_CPM_ADDRESS_RANGE).c_str(),
+                  kCpmAddressMin, kCpmAddressMax);
+    platform::ShowAppMessage(m_hWnd, text);
+    dx.Fail(IDC_EDIT_CPMADR);
+}
+
+void CDownloadDlg::OnFileFieldFocus(bool gotFocus) {
+    // A message box of the exchange moves the focus too; its notifications
+    // must not start another exchange and another box.
+    if (m_bInFocusExchange) {
+        return;
+    }
+    m_bInFocusExchange = true;
+    UpdateData(true);
+    if (gotFocus) {
+        m_strFileDisplay = m_strFilePath;
+    } else {
+        m_strFilePath = m_strFileDisplay;
+        ShortenFilePathDisplay();
+    }
+    UpdateData(false);
+    m_bInFocusExchange = false;
+}
+
+void CDownloadDlg::ShortenFilePathDisplay() {
+    const HWND field = Item(IDC_EDIT_FILE);
+    RECT format = {};
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    // Measured in the field's own device context, as it comes.
+    const HDC dc = GetDC(field);
+    const auto extent = [dc](const std::string& text) {
+        const std::wstring wide = platform::Widen(text);
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    m_strFileDisplay = mainwnd::ShortenFilePath(m_strFilePath, format.right - format.left, extent);
+    ReleaseDC(field, dc);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+// The program keeps its texts in UTF-8 and talks to Windows in UTF-16.
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& utf16);
+
+// A string of the program's string table, empty when it has none.
+std::string LoadResString(UINT id);
+
+std::string GetWindowTextUtf8(HWND hwnd);
+void SetWindowTextUtf8(HWND hwnd, const std::string& text);
+
+// Full path of the running program (or of the module given).
+std::wstring ModulePath(HMODULE module = nullptr);
+// Folder of the running program, with a trailing backslash.
+std::wstring ProgramFolder();
+
+} // namespace platform

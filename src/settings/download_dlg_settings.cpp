@@ -1,0 +1,30 @@
+// The main window's settings operations on the application's settings file.
+#include "app/download_app.h"
+#include "app/settings_path.h"
+#include "mainwnd/download_dlg.h"
+#include "platform/app_message.h"
+#include "platform/profile_file.h"
+#include "platform/text.h"
+#include "res/resource.h"
+
+int CDownloadDlg::ReadSettings() {
+    platform::ProfileFile profile(TheApp().m_strProfileName);
+    const HWND owner = m_hWnd;
+    return settings::ReadSettings(*this, profile, m_wComPorts,
+                                  app::FirmwarePathFromCommandLine(TheApp().m_strCmdLine), [owner] {
+                                      platform::ShowAppMessage(
+                                          owner, platform::LoadResString(IDS_PORT_NOT_AVAILABLE));
+                                  });
+}
+
+void CDownloadDlg::SetDefaultSettings() {
+    settings::SetDefaultSettings(*this);
+    // A file handed over on the command line is what the user asked for; an
+    // unusable settings record is no reason to forget it.
+    m_strFilePath = app::FirmwarePathFromCommandLine(TheApp().m_strCmdLine);
+}
+
+void CDownloadDlg::WriteSettings() {
+    platform::ProfileFile profile(TheApp().m_strProfileName);
+    settings::WriteSettings(*this, profile);
+}

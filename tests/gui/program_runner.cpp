@@ -1,0 +1,127 @@
+#include "program_runner.h"
+
+#include "dialog_driver.h"
+#include "platform/text.h"
+
+namespace testsupport {
+namespace {
+
+const int kMessageBoxTextId = 0xFFFF;
+const int kDownloadButtonId = 1006;
+
+struct SearchData {
+    DWORD processId;
+    bool messageBox;
+    HWND found;
+};
+
+BOOL CALLBACK SearchProc(HWND hwnd, LPARAM lParam) {
+    SearchData* data = reinterpret_cast<SearchData*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t className[16] = {};
+    GetClassNameW(hwnd, className, 16);
+    if (pid != data->processId || !IsWindowVisible(hwnd) || lstrcmpW(className, L"#32770") != 0) {
+        return TRUE;
+    }
+    // The main window has a static with id 0xFFFF too (its group frames).
+    const bool isMain = GetDlgItem(hwnd, kDownloadButtonId) != nullptr;
+    const bool isBox = !isMain && GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
+    if (data->messageBox ? isBox : isMain) {
+        data->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+ProgramRun::ProgramRun(const std::wstring& folder, const std::wstring& arguments,
+                       const std::wstring& workingFolder) {
+    const std::wstring exe = folder + L"TavroDownload.exe";
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.empty() ? folder.c_str() : workingFolder.c_str(), &startup,
+                        &m_process)) {
+        m_process = {};
+    }
+}
+
+ProgramRun::~ProgramRun() {
+    if (m_process.hProcess == nullptr) {
+        return;
+    }
+    if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(m_process.hProcess, 1);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    CloseHandle(m_process.hThread);
+    CloseHandle(m_process.hProcess);
+}
+
+HWND ProgramRun::FindWindowOfProcess(bool messageBox) const {
+    SearchData data{m_process.dwProcessId, messageBox, nullptr};
+    EnumWindows(SearchProc, reinterpret_cast<LPARAM>(&data));
+    return data.found;
+}
+
+HWND ProgramRun::WaitForMessageBox(DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitUntil([&] { return (box = FindWindowOfProcess(true)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+HWND ProgramRun::WaitForMainWindow(DWORD timeoutMs) {
+    HWND main = nullptr;
+    WaitUntil([&] { return (main = FindWindowOfProcess(false)) != nullptr; }, timeoutMs);
+    return main;
+}
+
+std::string ProgramRun::MessageBoxText(HWND box) {
+    return ItemTextOf(box, kMessageBoxTextId);
+}
+
+void ProgramRun::PressOk(HWND box) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    WaitUntil([box] { return !IsWindow(box); }, 5000);
+}
+
+bool ProgramRun::WaitForExit(DWORD timeoutMs) {
+    return m_process.hProcess != nullptr &&
+           WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::vector<std::string> ProgramRun::AnswerMessagesUntilMainWindow(HWND& mainWindow,
+                                                                   DWORD timeoutMs) {
+    std::vector<std::string> texts;
+    mainWindow = nullptr;
+    WaitUntil(
+        [&] {
+            if (HWND box = FindWindowOfProcess(true)) {
+                texts.push_back(MessageBoxText(box));
+                PressOk(box);
+                return false;
+            }
+            mainWindow = FindWindowOfProcess(false);
+            return mainWindow != nullptr ||
+                   WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        timeoutMs);
+    return texts;
+}
+
+void PrepareProgramFolder(const TempDir& dir, const std::string& standInIni, bool withVardel,
+                          bool withOstrel) {
+    CopyFromBin(L"TavroDownload.exe", dir.Path());
+    if (withVardel) {
+        CopyFromBin(L"Vardel.dll", dir.Path());
+    }
+    if (withOstrel) {
+        CopyFromBin(L"Ostrel.dll", dir.Path());
+    }
+    WriteFileBytes(dir.File(L"Vardel.ini"), standInIni);
+}
+
+} // namespace testsupport

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "test_support.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// TavroDownload.exe started as its own process from a folder of the test's,
+// seen from outside as a user's desktop would see it: its windows, message
+// boxes and files.
+class ProgramRun {
+public:
+    // Starts folder\TavroDownload.exe with the command line given.
+    ProgramRun(const std::wstring& folder, const std::wstring& arguments = L"",
+               const std::wstring& workingFolder = L"");
+    ~ProgramRun(); // ends the process if it still runs
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    bool Started() const { return m_process.hProcess != nullptr; }
+    // A visible dialog window of the process: a message box when it has the
+    // message box's text control, the main window when it has the Download button.
+    HWND WaitForMessageBox(DWORD timeoutMs = 15000);
+    HWND WaitForMainWindow(DWORD timeoutMs = 15000);
+    static std::string MessageBoxText(HWND box);
+    static void PressOk(HWND box);
+    bool WaitForExit(DWORD timeoutMs = 15000);
+    // Answers every message box with OK until the main window shows; returns
+    // the texts in the order they came.
+    std::vector<std::string> AnswerMessagesUntilMainWindow(HWND& mainWindow,
+                                                           DWORD timeoutMs = 20000);
+
+private:
+    HWND FindWindowOfProcess(bool messageBox) const;
+    PROCESS_INFORMATION m_process = {};
+};
+
+// A folder with the program and the stand-in library configured by iniText.
+void PrepareProgramFolder(const TempDir& dir, const std::string& standInIni, bool withVardel = true,
+                          bool withOstrel = true);
+
+} // namespace testsupport

@@ -1,0 +1,94 @@
+#include "test_support.h"
+
+#include "platform/text.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    for (;;) {
+        m_path = std::wstring(base) + L"tavro-test-" + std::to_wstring(GetCurrentProcessId()) +
+                 L"-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter) + L"\\";
+        if (CreateDirectoryW(m_path.c_str(), nullptr)) {
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() {
+    // Double zero-terminated, without the trailing backslash.
+    std::wstring from = m_path.substr(0, m_path.size() - 1);
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+
+std::string TempDir::FileUtf8(const std::wstring& name) const {
+    return platform::Narrow(File(name));
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring BinFolder() {
+    return platform::ProgramFolder();
+}
+
+void CopyFromBin(const std::wstring& name, const std::wstring& toFolder,
+                 const std::wstring& asName) {
+    CopyFileW((BinFolder() + name).c_str(), (toFolder + (asName.empty() ? name : asName)).c_str(),
+              FALSE);
+}
+
+StandInConfig::StandInConfig(const std::string& iniText) {
+    WriteFileBytes(m_dir.File(L"Vardel.ini"), iniText);
+    SetEnvironmentVariableW(L"VARDEL_CONFIG", m_dir.File(L"Vardel.ini").c_str());
+}
+
+StandInConfig::~StandInConfig() {
+    // Only when no newer configuration has taken its place.
+    wchar_t current[MAX_PATH * 2] = {};
+    GetEnvironmentVariableW(L"VARDEL_CONFIG", current, MAX_PATH * 2);
+    if (m_dir.File(L"Vardel.ini") == current) {
+        SetEnvironmentVariableW(L"VARDEL_CONFIG", nullptr);
+    }
+}
+
+} // namespace testsupport

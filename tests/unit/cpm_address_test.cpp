@@ -1,0 +1,52 @@
+#include "mainwnd/cpm_address.h"
+#include "platform/int_text.h"
+#include "settings/download_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What the address field's text makes of the CPM address in a download mode:
+// the address, or nothing when the field is not a number.
+struct FieldCase {
+    const char* text;
+    bool empty;
+    bool number;
+    int value;
+};
+
+TEST(CpmAddressField, EmptinessLooksAtTheFirstTwoCharacters) {
+    const FieldCase cases[] = {
+        {"", true, false, 0},      {" ", true, false, 0},
+        {"  ", true, false, 0},    {"  5", true, true, 5}, // blanks first: empty, whatever follows
+        {" 5", false, true, 5},    {"5 ", false, true, 5},
+        {"12", false, true, 12},   {"255", false, true, 255},
+        {"128", false, true, 128}, {"-3", false, true, -3},
+        {"+7", false, true, 7},    {"abc", false, false, 0},
+        {"1a", false, false, 0},   {"\xC3\xA4\xC3\xA4 5", false, false, 0}, // two non-ASCII letters
+    };
+    for (const FieldCase& c : cases) {
+        EXPECT_EQ(mainwnd::IsCpmAddressFieldEmpty(c.text), c.empty) << '"' << c.text << '"';
+        int value = -99;
+        EXPECT_EQ(platform::ParseIntegerText(c.text, value), c.number) << '"' << c.text << '"';
+        if (c.number) {
+            EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+        }
+    }
+}
+
+TEST(CpmAddressRule, BroadcastNeedsDownloadModeZero) {
+    struct Case {
+        int address, mode;
+        bool valid;
+    };
+    const Case cases[] = {{0, 1, true},   {127, 1, true},    {128, 1, false},  {-1, 0, false},
+                          {255, 0, true}, {255, 1, false},   {255, -5, false}, {254, 0, false},
+                          {0, 0, true},   {-65535, 1, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(settings::IsValidCpmAddress(c.address, c.mode), c.valid)
+            << c.address << " mode " << c.mode;
+    }
+}
+
+} // namespace
