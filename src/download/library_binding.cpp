@@ -31,7 +31,7 @@ bool CDownloadDlg::BindDownloadLibrary() {
 }
 
 void CDownloadDlg::FreeDownloadLibrary() {
-    if (m_hDownloadLib != nullptr) {
+    if (m_hDownloadLib != nullptr && !m_bLibraryBusy) {
         FreeLibrary(m_hDownloadLib);
     }
     m_hDownloadLib = nullptr;

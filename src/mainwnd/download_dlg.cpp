@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/help.h"
+#include "download/status_dlg.h"
 #include "mainwnd/cpm_address.h"
 #include "mainwnd/path_shortening.h"
 #include "mainwnd/port_list.h"
@@ -55,6 +56,12 @@ BOOL CDownloadDlg::OnInitDialog() {
 
 bool CDownloadDlg::OnCommand(int id, int notifyCode, HWND control) {
     switch (id) {
+    case IDC_BUTTON_DOWNLOAD:
+        if (notifyCode == BN_CLICKED) {
+            OnDownload();
+            return true;
+        }
+        return false;
     case IDC_BUTTON_EXIT:
         if (notifyCode == BN_CLICKED) {
             OnExit();

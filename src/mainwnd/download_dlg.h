@@ -27,10 +27,13 @@ public:
 
     // The download run and the status window's calls back into the main window.
     void OnDownload();
+    void PollDownload(CDownloadStatusDlg* dlg);
+    void CreateStatusDlg(int handle, const std::string& fileName);
     void CloseStatusDlg();
     void RepeatDownload();
     void ShowDownloadError(int code, HWND owner);
     PFN_AbortDownload AbortEntryPoint() const { return m_pfnAbortDownload; }
+    bool IsPolling() const { return m_bPolling; }
 
     int m_nPortIndex = -1;
     std::string m_strFileDisplay;
@@ -67,5 +70,19 @@ private:
     void OnBrowse();
     void OnExit();
 
+    // One run from the button to its end; OnDownload repeats it on request.
+    void RunDownload();
+    bool CheckDownloadInput();
+    void FocusControl(int id);
+
+    // Exit or Repeat Download pressed while a run is polled: carried out
+    // right after the polling loop, which still uses the status window.
+    enum class PendingAction { None, Close, Repeat };
+
     bool m_bInFocusExchange = false; // a field's focus handler is exchanging
+    bool m_bPolling = false;
+    PendingAction m_pendingAction = PendingAction::None;
+    // The library was left running (it never confirmed an end): it must not
+    // be unloaded under its own worker.
+    bool m_bLibraryBusy = false;
 };

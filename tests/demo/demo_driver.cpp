@@ -1,9 +1,14 @@
-// Drives TavroDownload.exe on a virtual display for the run script: starts it,
-// answers its message boxes, asks the script for screenshots ("SNAP name",
-// answered by a line on stdin) and reports what the program shows.
+// Drives TavroDownload.exe on a virtual display for the run script: starts it
+// (with a firmware file when one is given), answers its message boxes, runs a
+// download and reports what the windows show. "SNAP name" asks the script for
+// a screenshot; it answers with a line on stdin when it has taken it.
 #include "dialog_driver.h"
 #include "program_runner.h"
 #include "platform/text.h"
+#include "res/resource.h"
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <iostream>
@@ -29,6 +34,86 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* caption;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK FindCaptionProc(HWND hwnd, LPARAM lParam) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t caption[64] = {};
+    GetWindowTextW(hwnd, caption, 64);
+    if (pid == search->processId && hwnd != search->except && IsWindowVisible(hwnd) &&
+        lstrcmpW(caption, search->caption) == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible window of the program with this caption, other than main.
+HWND WaitForWindow(HWND main, const wchar_t* caption) {
+    WindowSearch search{0, caption, main, nullptr};
+    GetWindowThreadProcessId(main, &search.processId);
+    WaitUntil([&] {
+        EnumWindows(FindCaptionProc, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
+
+bool IsEndCaption(const std::string& caption) {
+    return caption == "Tavro Download - OK" || caption == "Tavro Download - Cancel" ||
+           caption == "Tavro Download - Error";
+}
+
+// Follows the run until it ends, printing each new phase text and caption.
+void FollowRun(HWND main, HWND status) {
+    std::string lastMessage, lastCaption;
+    bool snapped = false;
+    const ULONGLONG start = GetTickCount64();
+    while (GetTickCount64() - start < 600000) {
+        const std::string message = OneLine(ItemTextOf(status, IDC_STATIC_MESSAGE));
+        const std::string caption = TextOf(main);
+        if (message != lastMessage || caption != lastCaption) {
+            std::printf("  %6.1f s  %-28s %-40s time %s, estimate %s\n",
+                        (GetTickCount64() - start) / 1000.0, caption.c_str(), message.c_str(),
+                        ItemTextOf(status, IDC_STATIC_TIME).c_str(),
+                        ItemTextOf(status, IDC_STATIC_ESTIMATE).c_str());
+            std::fflush(stdout);
+            lastMessage = message;
+            lastCaption = caption;
+        }
+        const LRESULT position = SendMessageW(GetDlgItem(status, IDC_PROGRESS), PBM_GETPOS, 0, 0);
+        if (!snapped && position >= 200) {
+            Snap("status-running");
+            snapped = true;
+        }
+        if (IsEndCaption(caption)) {
+            return;
+        }
+        Sleep(50);
+    }
+    std::printf("The run did not end within 10 minutes.\n");
+}
+
+void ShowAboutBox(HWND main) {
+    PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    const HWND about = WaitForWindow(main, L"Tavro Download");
+    if (about == nullptr) {
+        std::printf("The About box did not show.\n");
+        return;
+    }
+    std::printf("About box shown: \"%s\"\n", TextOf(about).c_str());
+    Snap("about-box");
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(about); }, 5000);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -48,10 +133,29 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     std::printf("Main window: port %s, CPM address %s, file \"%s\"\n",
-                ItemTextOf(main, 1357).c_str(), ItemTextOf(main, 1568).c_str(),
-                ItemTextOf(main, 1000).c_str());
+                ItemTextOf(main, IDC_COMBO_PORT).c_str(), ItemTextOf(main, IDC_EDIT_CPMADR).c_str(),
+                ItemTextOf(main, IDC_EDIT_FILE).c_str());
     Snap("main-window");
-    PostClick(main, 1008);
+
+    if (!ItemTextOf(main, IDC_EDIT_FILE).empty()) {
+        std::printf("Pressing Download:\n");
+        PostClick(main, IDC_BUTTON_DOWNLOAD);
+        const HWND status = WaitForWindow(main, L"Download Status");
+        if (const HWND box = run.WaitForMessageBox(status ? 0 : 3000)) {
+            std::printf("Message box \"%s\": %s\n", TextOf(box).c_str(),
+                        OneLine(ProgramRun::MessageBoxText(box)).c_str());
+            ProgramRun::PressOk(box);
+        } else if (status != nullptr) {
+            FollowRun(main, status);
+            std::printf("Result: %s / %s\n", TextOf(main).c_str(),
+                        OneLine(ItemTextOf(status, IDC_STATIC_MESSAGE)).c_str());
+            Snap("status-ended");
+            PostClick(status, IDCANCEL);
+        }
+    }
+    ShowAboutBox(main);
+    WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 2000);
+    PostClick(main, IDC_BUTTON_EXIT);
     if (!run.WaitForExit()) {
         std::printf("The program did not end after Exit.\n");
         return 1;

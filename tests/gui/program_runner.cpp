@@ -7,7 +7,22 @@ namespace testsupport {
 namespace {
 
 const int kMessageBoxTextId = 0xFFFF;
+// The icon of a message box: id 20 on Windows, stc1 (0x440) on Wine. Other
+// dialogs of the program have 0xFFFF statics too, but no such icon.
+const int kMessageBoxIconIds[] = {0x14, 0x440};
 const int kDownloadButtonId = 1006;
+
+bool IsMessageBox(HWND hwnd) {
+    if (GetDlgItem(hwnd, kMessageBoxTextId) == nullptr) {
+        return false;
+    }
+    for (int id : kMessageBoxIconIds) {
+        if (GetDlgItem(hwnd, id) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
 
 struct SearchData {
     DWORD processId;
@@ -24,9 +39,8 @@ BOOL CALLBACK SearchProc(HWND hwnd, LPARAM lParam) {
     if (pid != data->processId || !IsWindowVisible(hwnd) || lstrcmpW(className, L"#32770") != 0) {
         return TRUE;
     }
-    // The main window has a static with id 0xFFFF too (its group frames).
     const bool isMain = GetDlgItem(hwnd, kDownloadButtonId) != nullptr;
-    const bool isBox = !isMain && GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
+    const bool isBox = !isMain && IsMessageBox(hwnd);
     if (data->messageBox ? isBox : isMain) {
         data->found = hwnd;
         return FALSE;

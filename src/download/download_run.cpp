@@ -1,0 +1,191 @@
+// One download run: the checks, the library calls, the status window and the
+// polling loop that keeps both windows up to date.
+#include "download/error_messages.h"
+#include "download/library_text.h"
+#include "download/poll_loop.h"
+#include "download/run_description.h"
+#include "download/status_dlg.h"
+#include "mainwnd/download_dlg.h"
+#include "platform/app_message.h"
+#include "platform/message_box.h"
+#include "platform/message_pump.h"
+#include "platform/text.h"
+#include "platform/window_place.h"
+#include "res/resource.h"
+
+#include <chrono>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const auto kPollInterval = std::chrono::milliseconds(200);
+
+std::string ResourceText(int id) {
+    return platform::LoadResString(static_cast<UINT>(id));
+}
+
+// The polling loop's view of the library and the two windows.
+class WindowPoll : public download::PollTarget {
+public:
+    WindowPoll(CDownloadDlg& main, CDownloadStatusDlg& status, PFN_GetDownloadStatus read)
+        : m_main(main), m_status(status), m_read(read), m_lastRead(Clock::now()) {}
+
+    bool WaitForNextRead() override {
+        const auto due = m_lastRead + kPollInterval;
+        const auto now = Clock::now();
+        const auto wait = due > now ? std::chrono::ceil<std::chrono::milliseconds>(due - now)
+                                    : std::chrono::milliseconds(0);
+        return platform::PumpMessagesFor(static_cast<DWORD>(wait.count()));
+    }
+    download::DownloadStatus ReadStatus() override {
+        const int64_t packed = m_read(m_status.m_nDownloadHandle);
+        m_lastRead = Clock::now();
+        return download::SplitDownloadStatus(packed);
+    }
+    void SetCaption(const std::string& caption) override { m_main.SetCaption(caption); }
+    void UpdateStatus(int status, int phase) override { m_status.UpdateStatus(status, phase); }
+    void ShowError(const std::string& text) override { m_status.ShowError(text); }
+
+private:
+    CDownloadDlg& m_main;
+    CDownloadStatusDlg& m_status;
+    PFN_GetDownloadStatus m_read;
+    Clock::time_point m_lastRead;
+};
+
+} // namespace
+
+void CDownloadDlg::OnDownload() {
+    if (m_bPolling) {
+        return; // never a second run while one is polled
+    }
+    for (;;) {
+        RunDownload();
+        const PendingAction action = m_pendingAction;
+        m_pendingAction = PendingAction::None;
+        if (action == PendingAction::None) {
+            return;
+        }
+        CloseStatusDlg();
+        if (action == PendingAction::Close) {
+            return;
+        }
+    }
+}
+
+void CDownloadDlg::RunDownload() {
+    UpdateData(true); // a failed field has shown its own message; the checks decide
+    if (!CheckDownloadInput()) {
+        return;
+    }
+    const std::optional<std::string> libraryPath = download::PathForLibrary(m_strFilePath);
+    if (!libraryPath) {
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_PATH_NOT_PASSABLE));
+        FocusControl(IDC_EDIT_FILE);
+        return;
+    }
+    WriteSettings();
+    FocusControl(IDC_BUTTON_DOWNLOAD); // before disabling, so the focus is not lost
+    EnableWindow(m_hWnd, FALSE);
+
+    const std::string fileName = download::FileNameOfPath(m_strFilePath);
+    m_strDownloadInfo = download::DownloadInfo(m_nCpmAddress, m_nTarget, m_nPort, fileName);
+    std::vector<char> path = download::LibraryBuffer(*libraryPath, download::kPathBufferChars);
+    std::vector<char> initText = download::LibraryBuffer(
+        download::TextForLibrary(m_nTarget == 0 ? m_strPrimaryInit : m_strRedundantInit),
+        download::kInitTextBufferChars);
+    const int32_t result = m_pfnInitDownload(
+        path.data(), initText.data(), m_nPort, download::TargetAndAddress(m_nTarget, m_nCpmAddress),
+        m_nBaudRate, static_cast<uint8_t>(m_nDataBits), static_cast<uint8_t>(m_nStopBits),
+        static_cast<uint8_t>(m_nParity), static_cast<uint8_t>(m_nRetry));
+    if (result < 0) {
+        CloseStatusDlg();
+        ShowDownloadError(result, m_hWnd);
+        EnableWindow(m_hWnd, TRUE);
+        FocusControl(IDC_BUTTON_DOWNLOAD);
+        return;
+    }
+    m_pfnStartDownload(result);
+    CreateStatusDlg(result, fileName);
+    if (!m_pStatusDlg->Create(m_hWnd)) {
+        // Nobody would see or stop the download that has just started.
+        m_pfnAbortDownload(result);
+        EnableWindow(m_hWnd, TRUE);
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_STATUS_WINDOW_FAILED));
+        return;
+    }
+    platform::CenterWindowOver(m_pStatusDlg->GetSafeHwnd(), m_hWnd);
+    ShowWindow(m_pStatusDlg->GetSafeHwnd(), SW_SHOWNORMAL);
+    PollDownload(m_pStatusDlg);
+    EnableWindow(m_hWnd, TRUE);
+}
+
+bool CDownloadDlg::CheckDownloadInput() {
+    if (m_wComPorts == 0) {
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT));
+        return false;
+    }
+    // No selection or the "<none>" item: there is no port to hand to the library.
+    if (m_nPort < 1 || m_nPort > 16) {
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT_SELECTED));
+        FocusControl(IDC_COMBO_PORT);
+        return false;
+    }
+    if (!settings::IsValidCpmAddress(m_nCpmAddress, m_nDownloadMode)) {
+        return false; // the exchange has shown why
+    }
+    if (m_strFilePath.empty()) {
+        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_FILE));
+        FocusControl(IDC_EDIT_FILE);
+        return false;
+    }
+    return true;
+}
+
+void CDownloadDlg::PollDownload(CDownloadStatusDlg* dlg) {
+    WindowPoll poll(*this, *dlg, m_pfnGetDownloadStatus);
+    m_bPolling = true;
+    download::PollDownload(poll, ResourceText, m_nLastPercent);
+    m_bPolling = false;
+}
+
+void CDownloadDlg::CreateStatusDlg(int handle, const std::string& fileName) {
+    if (m_pStatusDlg != nullptr) {
+        CloseStatusDlg();
+    }
+    m_pStatusDlg =
+        new CDownloadStatusDlg(this, handle, m_nCpmAddress, download::ShortTargetName(m_nTarget),
+                               fileName, m_nPort, m_nRetry);
+}
+
+void CDownloadDlg::CloseStatusDlg() {
+    if (m_bPolling) {
+        m_pendingAction = PendingAction::Close;
+        return;
+    }
+    if (m_pStatusDlg != nullptr) {
+        m_pStatusDlg->DestroyWindow();
+        delete m_pStatusDlg;
+        m_pStatusDlg = nullptr;
+    }
+    SetCaption(download::kCaptionIdle);
+    FocusControl(IDC_BUTTON_DOWNLOAD);
+}
+
+void CDownloadDlg::RepeatDownload() {
+    if (m_bPolling) {
+        m_pendingAction = PendingAction::Repeat;
+        return;
+    }
+    CloseStatusDlg();
+    OnDownload();
+}
+
+void CDownloadDlg::ShowDownloadError(int code, HWND owner) {
+    platform::ShowMessageBox(owner, download::ErrorBoxText(code, ResourceText), m_strDownloadInfo,
+                             MB_ICONEXCLAMATION | MB_OK);
+}
+
+void CDownloadDlg::FocusControl(int id) {
+    SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+}

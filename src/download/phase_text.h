@@ -1,0 +1,15 @@
+#pragma once
+
+namespace download {
+
+inline const int kPhaseCount = 12;
+inline const int kPhaseSuccessful = 7;
+inline const int kPhasePreparing = 9;
+inline const int kPhaseCancelled = 10;
+inline const int kPhaseError = 11;
+inline const int kPhaseProgrammingCpr = 5; // the estimate starts here
+
+// The words for a phase the library reports; nullptr for a phase outside the table.
+const char* PhaseText(int phase);
+
+} // namespace download

@@ -1,0 +1,60 @@
+#include "download/poll_loop.h"
+
+#include "download/error_messages.h"
+#include "download/phase_text.h"
+
+namespace download {
+
+std::string PercentCaption(int percent) {
+    return std::string(kCaptionIdle) + " - " + std::to_string(percent) + "%";
+}
+
+namespace {
+
+bool IsEnd(int status) {
+    return status < 0 || status == kStatusFinished;
+}
+
+RunEnd ShowEnd(PollTarget& target, const app::TextLookup& text, int status) {
+    const std::string base = kCaptionIdle;
+    if (status == kStatusCancelled) {
+        target.UpdateStatus(-1, kPhaseCancelled);
+        target.SetCaption(base + " - Cancel");
+        return RunEnd::Cancelled;
+    }
+    if (status == kStatusFinished) {
+        target.UpdateStatus(kStatusFinished, kPhaseSuccessful);
+        target.SetCaption(base + " - OK");
+        return RunEnd::Finished;
+    }
+    target.UpdateStatus(-1, kPhaseError);
+    target.ShowError(ErrorStatusText(status, text));
+    target.SetCaption(base + " - Error");
+    return RunEnd::Failed;
+}
+
+} // namespace
+
+RunEnd PollDownload(PollTarget& target, const app::TextLookup& text, int& lastPercent) {
+    lastPercent = 0;
+    for (;;) {
+        if (!target.WaitForNextRead()) {
+            return RunEnd::Stopped;
+        }
+        const DownloadStatus read = target.ReadStatus();
+        if (IsEnd(read.status)) {
+            return ShowEnd(target, text, read.status);
+        }
+        // Only 500 means done: a library that counts past it is shown as not
+        // quite finished rather than as 100 % or more.
+        const int status = read.status < kStatusFinished ? read.status : kStatusFinished - 1;
+        const int percent = status * 100 / kStatusFinished;
+        if (percent != lastPercent) {
+            target.SetCaption(PercentCaption(percent));
+            lastPercent = percent;
+        }
+        target.UpdateStatus(status, read.phase);
+    }
+}
+
+} // namespace download

@@ -1,0 +1,136 @@
+#include "download/status_dlg.h"
+
+#include "mainwnd/download_dlg.h"
+#include "platform/text.h"
+#include "res/resource.h"
+
+#include <chrono>
+#include <commctrl.h>
+
+namespace {
+
+// Whole seconds on a clock that never goes back, so a clock change during a
+// run cannot make its times jump.
+long long SecondsNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+HBITMAP LoadLed(int id) {
+    return static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+}
+
+} // namespace
+
+CDownloadStatusDlg::CDownloadStatusDlg(CDownloadDlg* parent, int handle, int cpmAddress,
+                                       std::string targetName, std::string fileName, int port,
+                                       int retry)
+    : platform::Dialog(IDD_DOWNLOAD_STATUS), m_nDownloadHandle(handle), m_nRetry(retry),
+      m_nCpmAddress(cpmAddress), m_nPort(port), m_strTarget(std::move(targetName)),
+      m_strFileName(std::move(fileName)), m_pOwner(parent), m_model(*this, SecondsNow) {}
+
+CDownloadStatusDlg::~CDownloadStatusDlg() {
+    DestroyWindow(); // before the bitmaps its LEDs show
+    for (HBITMAP bitmap : {m_bmpLedOff, m_bmpLedRed, m_bmpLedGreen}) {
+        if (bitmap != nullptr) {
+            DeleteObject(bitmap);
+        }
+    }
+}
+
+BOOL CDownloadStatusDlg::OnInitDialog() {
+    platform::Dialog::OnInitDialog();
+    m_pProgress = Item(IDC_PROGRESS);
+    m_pRepeatButton = Item(IDC_BUTTON_REPEAT);
+    m_pCancelButton = Item(IDCANCEL);
+    m_pErrorLed = Item(IDC_LED_ERROR);
+    m_pRunLed = Item(IDC_LED_RUN);
+    m_bmpLedOff = LoadLed(IDB_LED_OFF);
+    m_bmpLedRed = LoadLed(IDB_LED_RED);
+    m_bmpLedGreen = LoadLed(IDB_LED_GREEN);
+    SendMessageW(m_pProgress, PBM_SETPOS, 0, 0);
+    SendMessageW(m_pProgress, PBM_SETRANGE32, 0, 500);
+    SetItemText(IDC_STATIC_CPM, m_nCpmAddress == 255
+                                    ? "Broadcast, " + m_strTarget
+                                    : std::to_string(m_nCpmAddress) + ", " + m_strTarget);
+    SetItemText(IDC_STATIC_RETRY, std::to_string(m_nRetry));
+    SetItemText(IDC_STATIC_FILE, m_strFileName);
+    SetItemText(IDC_STATIC_COM, std::to_string(m_nPort));
+    m_model.Start();
+    return TRUE;
+}
+
+bool CDownloadStatusDlg::OnCommand(int id, int notifyCode, HWND control) {
+    if (id == IDC_BUTTON_REPEAT && notifyCode == BN_CLICKED) {
+        OnRepeatDownload();
+        return true;
+    }
+    return platform::Dialog::OnCommand(id, notifyCode, control);
+}
+
+// Cancel Download, Escape and the close box: ask the library to abort while
+// the run is polled, close the window once it has ended.
+void CDownloadStatusDlg::OnCancel() {
+    if (!m_model.m_bFinished) {
+        if (PFN_AbortDownload abort = m_pOwner->AbortEntryPoint()) {
+            abort(m_nDownloadHandle);
+        }
+        m_model.OnCancelPressed();
+        return;
+    }
+    m_pOwner->CloseStatusDlg(); // may destroy this object: nothing after it
+}
+
+void CDownloadStatusDlg::OnRepeatDownload() {
+    m_pOwner->RepeatDownload(); // may destroy this object: nothing after it
+}
+
+HBITMAP CDownloadStatusDlg::LedBitmap(download::Led led) const {
+    switch (led) {
+    case download::Led::Red:
+        return m_bmpLedRed;
+    case download::Led::Green:
+        return m_bmpLedGreen;
+    default:
+        return m_bmpLedOff;
+    }
+}
+
+void CDownloadStatusDlg::SetRunLed(download::Led led) {
+    SendMessageW(m_pRunLed, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(LedBitmap(led)));
+}
+
+void CDownloadStatusDlg::SetErrorLed(download::Led led) {
+    SendMessageW(m_pErrorLed, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(LedBitmap(led)));
+}
+
+void CDownloadStatusDlg::SetMessage(const std::string& text) {
+    SetItemText(IDC_STATIC_MESSAGE, text);
+}
+void CDownloadStatusDlg::SetElapsed(const std::string& text) {
+    SetItemText(IDC_STATIC_TIME, text);
+}
+void CDownloadStatusDlg::SetEstimate(const std::string& text) {
+    SetItemText(IDC_STATIC_ESTIMATE, text);
+}
+void CDownloadStatusDlg::SetPercent(const std::string& text) {
+    SetItemText(IDC_STATIC_PERCENT, text);
+}
+
+void CDownloadStatusDlg::SetProgress(int position) {
+    SendMessageW(m_pProgress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void CDownloadStatusDlg::RepaintProgress() {
+    UpdateWindow(m_pProgress);
+}
+
+void CDownloadStatusDlg::SetCancelText(const std::string& text) {
+    platform::SetWindowTextUtf8(m_pCancelButton, text);
+}
+
+void CDownloadStatusDlg::EnableRepeat(bool enable) {
+    EnableWindow(m_pRepeatButton, enable);
+}

@@ -1,0 +1,124 @@
+#include "app/string_table.h"
+#include "download/poll_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// A library that answers each status read with the next scripted pair, and a
+// window that records what the loop shows.
+class ScriptedRun : public download::PollTarget {
+public:
+    explicit ScriptedRun(std::vector<download::DownloadStatus> reads, int stopAfterWaits = -1)
+        : m_reads(std::move(reads)), m_stopAfterWaits(stopAfterWaits) {}
+
+    bool WaitForNextRead() override { return m_waits++ != m_stopAfterWaits; }
+    download::DownloadStatus ReadStatus() override {
+        const size_t i = m_readCount < m_reads.size() ? m_readCount : m_reads.size() - 1;
+        ++m_readCount;
+        return m_reads[i];
+    }
+    void SetCaption(const std::string& caption) override { calls.push_back("caption " + caption); }
+    void UpdateStatus(int status, int phase) override {
+        calls.push_back("update " + std::to_string(status) + "/" + std::to_string(phase));
+    }
+    void ShowError(const std::string& text) override { calls.push_back("error " + text); }
+
+    Calls calls;
+    size_t m_readCount = 0;
+
+private:
+    std::vector<download::DownloadStatus> m_reads;
+    int m_waits = 0;
+    int m_stopAfterWaits;
+};
+
+download::RunEnd Poll(ScriptedRun& run) {
+    int lastPercent = -5;
+    const download::RunEnd end = download::PollDownload(run, app::StringTableText, lastPercent);
+    return end;
+}
+
+TEST(PollDownload, CaptionOnlyOnChangedPercentagesThenOk) {
+    ScriptedRun run({{0, 9}, {3, 0}, {250, 5}, {499, 6}, {500, 7}});
+    EXPECT_EQ(Poll(run), download::RunEnd::Finished);
+    EXPECT_EQ(run.calls, (Calls{"update 0/9", "update 3/0", "caption Tavro Download - 50%",
+                                "update 250/5", "caption Tavro Download - 99%", "update 499/6",
+                                "update 500/7", "caption Tavro Download - OK"}));
+}
+
+TEST(PollDownload, EndOnTheVeryFirstReadMakesNoUpdateInTheLoop) {
+    struct Case {
+        download::DownloadStatus read;
+        download::RunEnd end;
+        Calls calls;
+    };
+    const Case cases[] = {
+        {{500, 7}, download::RunEnd::Finished, {"update 500/7", "caption Tavro Download - OK"}},
+        {{-701, 3},
+         download::RunEnd::Cancelled,
+         {"update -1/10", "caption Tavro Download - Cancel"}},
+        {{-9, 0},
+         download::RunEnd::Failed,
+         {"update -1/11",
+          "error Download error !\r\nInit COM: Can not open fdl file. Check path and file name.",
+          "caption Tavro Download - Error"}},
+    };
+    for (const Case& c : cases) {
+        ScriptedRun run({c.read});
+        EXPECT_EQ(Poll(run), c.end) << c.read.status;
+        EXPECT_EQ(run.calls, c.calls) << c.read.status;
+        EXPECT_EQ(run.m_readCount, 1u);
+    }
+}
+
+TEST(PollDownload, CancelReportedByTheLibraryWithoutAPress) {
+    ScriptedRun run({{100, 5}, {-701, 5}});
+    EXPECT_EQ(Poll(run), download::RunEnd::Cancelled);
+    EXPECT_EQ(run.calls.back(), "caption Tavro Download - Cancel");
+}
+
+TEST(PollDownload, ErrorWhilePollingUsesTheStatusForm) {
+    struct Case {
+        int code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {-305, "Download error !\r\nProg CPR: CPR not responding."},
+        {-703, "Download init error! \r\nError reading data for download."},
+        {-118, "Download error !\r\n"},
+        {-70000, "Download init error! \r\n"},
+    };
+    for (const Case& c : cases) {
+        ScriptedRun run({{120, 3}, {c.code, 3}});
+        EXPECT_EQ(Poll(run), download::RunEnd::Failed);
+        ASSERT_EQ(run.calls.size(), 5u);
+        EXPECT_EQ(run.calls[3], std::string("error ") + c.text);
+    }
+}
+
+TEST(PollDownload, StatusBeyondFiveHundredIsNotShownAsDone) {
+    ScriptedRun run({{600, 6}, {500, 7}});
+    EXPECT_EQ(Poll(run), download::RunEnd::Finished);
+    EXPECT_EQ(run.calls[0], "caption Tavro Download - 99%");
+    EXPECT_EQ(run.calls[1], "update 499/6");
+}
+
+TEST(PollDownload, StopsWhenTheWaitSaysSo) {
+    ScriptedRun run({{10, 1}}, 3);
+    EXPECT_EQ(Poll(run), download::RunEnd::Stopped);
+    EXPECT_EQ(run.m_readCount, 3u);
+}
+
+TEST(PollDownload, PercentCountsFromZeroForEachRun) {
+    ScriptedRun run({{0, 9}, {500, 7}});
+    int lastPercent = 77;
+    download::PollDownload(run, app::StringTableText, lastPercent);
+    EXPECT_EQ(run.calls.front(), "update 0/9"); // 0 % after a reset to 0: no caption
+}
+
+} // namespace
