@@ -7,6 +7,7 @@
 #include "res/resource.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 CDownloadApp& TheApp() {
     static CDownloadApp app;
@@ -26,6 +27,8 @@ std::string SettingsPathOfThisProgram() {
 BOOL CDownloadApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
+    // The taskbar progress and the shell's file dialog are COM objects.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     std::string title = platform::LoadResString(IDS_APP_TITLE);
     if (title.size() > 255) {
@@ -35,7 +38,12 @@ BOOL CDownloadApp::InitInstance() {
     m_strAppName = title;
     platform::SetApplicationName(title);
 
-    CDownloadDlg dlg;
-    dlg.DoModal(nullptr);
+    {
+        CDownloadDlg dlg;
+        dlg.DoModal(nullptr);
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
     return FALSE;
 }

@@ -2,6 +2,7 @@
 // polling loop that keeps both windows up to date.
 #include "download/error_messages.h"
 #include "download/library_text.h"
+#include "download/phase_text.h"
 #include "download/poll_loop.h"
 #include "download/run_description.h"
 #include "download/status_dlg.h"
@@ -9,16 +10,23 @@
 #include "platform/app_message.h"
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
+#include "platform/run_indicators.h"
 #include "platform/text.h"
 #include "platform/window_place.h"
 #include "res/resource.h"
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 const auto kPollInterval = std::chrono::milliseconds(200);
+// How long the loop waits for a cancelled download to end once the user has
+// also asked to close or repeat: a library that never reports the end must
+// not keep the window (and the program) from closing.
+const auto kAbortGrace = std::chrono::seconds(5);
 
 std::string ResourceText(int id) {
     return platform::LoadResString(static_cast<UINT>(id));
@@ -27,15 +35,23 @@ std::string ResourceText(int id) {
 // The polling loop's view of the library and the two windows.
 class WindowPoll : public download::PollTarget {
 public:
-    WindowPoll(CDownloadDlg& main, CDownloadStatusDlg& status, PFN_GetDownloadStatus read)
-        : m_main(main), m_status(status), m_read(read), m_lastRead(Clock::now()) {}
+    WindowPoll(CDownloadDlg& main, CDownloadStatusDlg& status, PFN_GetDownloadStatus read,
+               std::function<bool()> leaveRequested)
+        : m_main(main), m_status(status), m_read(read), m_leaveRequested(std::move(leaveRequested)),
+          m_lastRead(Clock::now()), m_indicators(main.GetSafeHwnd()) {}
 
     bool WaitForNextRead() override {
         const auto due = m_lastRead + kPollInterval;
         const auto now = Clock::now();
         const auto wait = due > now ? std::chrono::ceil<std::chrono::milliseconds>(due - now)
                                     : std::chrono::milliseconds(0);
-        return platform::PumpMessagesFor(static_cast<DWORD>(wait.count()));
+        if (!platform::PumpMessagesFor(static_cast<DWORD>(wait.count()))) {
+            return false;
+        }
+        if (m_status.IsFinished() && !m_abortSeen) {
+            m_abortSeen = Clock::now();
+        }
+        return !(m_abortSeen && m_leaveRequested() && Clock::now() - *m_abortSeen >= kAbortGrace);
     }
     download::DownloadStatus ReadStatus() override {
         const int64_t packed = m_read(m_status.m_nDownloadHandle);
@@ -43,14 +59,28 @@ public:
         return download::SplitDownloadStatus(packed);
     }
     void SetCaption(const std::string& caption) override { m_main.SetCaption(caption); }
-    void UpdateStatus(int status, int phase) override { m_status.UpdateStatus(status, phase); }
+    void UpdateStatus(int status, int phase) override {
+        if (status >= 0) {
+            m_indicators.Progress(status);
+        }
+        m_status.UpdateStatus(status, phase);
+    }
+    void Ended(download::RunEnd end) {
+        m_indicators.Ended(
+            end == download::RunEnd::Finished    ? platform::RunIndicators::End::Finished
+            : end == download::RunEnd::Cancelled ? platform::RunIndicators::End::Cancelled
+                                                 : platform::RunIndicators::End::Failed);
+    }
     void ShowError(const std::string& text) override { m_status.ShowError(text); }
 
 private:
     CDownloadDlg& m_main;
     CDownloadStatusDlg& m_status;
     PFN_GetDownloadStatus m_read;
+    std::function<bool()> m_leaveRequested;
     Clock::time_point m_lastRead;
+    std::optional<Clock::time_point> m_abortSeen; // when the user asked to cancel
+    platform::RunIndicators m_indicators;         // while polling only
 };
 
 } // namespace
@@ -143,10 +173,25 @@ bool CDownloadDlg::CheckDownloadInput() {
 }
 
 void CDownloadDlg::PollDownload(CDownloadStatusDlg* dlg) {
-    WindowPoll poll(*this, *dlg, m_pfnGetDownloadStatus);
+    WindowPoll poll(*this, *dlg, m_pfnGetDownloadStatus,
+                    [this] { return m_pendingAction != PendingAction::None; });
     m_bPolling = true;
-    download::PollDownload(poll, ResourceText, m_nLastPercent);
+    const download::RunEnd end = download::PollDownload(poll, ResourceText, m_nLastPercent);
+    poll.Ended(end);
     m_bPolling = false;
+    if (m_bPortsChanged) {
+        OnPortRefreshTimer();
+    }
+    if (end == download::RunEnd::Stopped) {
+        // The library may still be busy with it: say so (the window stays, the
+        // press that ended the wait is not carried out unseen), and never
+        // unload the library under its own worker.
+        m_bLibraryBusy = true;
+        m_pendingAction = PendingAction::None;
+        dlg->UpdateStatus(-1, download::kPhaseError);
+        dlg->ShowError(platform::LoadResString(IDS_END_NOT_CONFIRMED));
+        SetCaption(std::string(download::kCaptionIdle) + " - Error");
+    }
 }
 
 void CDownloadDlg::CreateStatusDlg(int handle, const std::string& fileName) {
@@ -168,6 +213,7 @@ void CDownloadDlg::CloseStatusDlg() {
         delete m_pStatusDlg;
         m_pStatusDlg = nullptr;
     }
+    platform::ClearTaskbarProgress(m_hWnd);
     SetCaption(download::kCaptionIdle);
     FocusControl(IDC_BUTTON_DOWNLOAD);
 }

@@ -32,8 +32,10 @@ protected:
     bool OnCommand(int id, int notifyCode, HWND control) override;
     void OnOK() override {} // Enter has no meaning here
     void OnCancel() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void LoadLeds(UINT dpi);
     void OnRepeatDownload();
 
     // How the run's state reaches the controls.
@@ -59,4 +61,6 @@ private:
     HWND m_pRunLed = nullptr;
     HWND m_pRepeatButton = nullptr;
     HWND m_pCancelButton = nullptr;
+    download::Led m_runLed = download::Led::Off;
+    download::Led m_errorLed = download::Led::Off;
 };

@@ -7,13 +7,19 @@
 #include "mainwnd/path_shortening.h"
 #include "mainwnd/port_list.h"
 #include "platform/app_message.h"
+#include "platform/dpi.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
 #include <cstdio>
+#include <dbt.h>
 
 namespace {
 const char* const kMainCaption = "Tavro Download";
+// Device notifications come in bursts (an adapter brings several devices):
+// the list is refilled once they have stopped for this long.
+const UINT_PTR kPortRefreshTimer = 1;
+const UINT kPortRefreshDelayMs = 300;
 const int kCpmAddressMin = 0;
 const int kCpmAddressMax = 127;
 } // namespace
@@ -47,8 +53,7 @@ BOOL CDownloadDlg::OnInitDialog() {
     ShortenFilePathDisplay();
     platform::Dialog::OnInitDialog();
     AddAboutToSystemMenu();
-    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetWindowIcons();
     m_pStatusDlg = nullptr;
     SetCaption(kMainCaption);
     return TRUE;
@@ -111,6 +116,18 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HELP:
         app::ShowHelpContents(m_hWnd);
         return TRUE;
+    case WM_DPICHANGED:
+        SetWindowIcons();
+        return FALSE; // the dialog manager rescales the window
+    case WM_DEVICECHANGE:
+        OnDeviceChange(wParam);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kPortRefreshTimer) {
+            OnPortRefreshTimer();
+            return TRUE;
+        }
+        return FALSE;
     default:
         (void)lParam;
         return FALSE;
@@ -126,6 +143,25 @@ void CDownloadDlg::OnCancel() {
     platform::Dialog::OnCancel();
 }
 
+// USB serial adapters are plugged in and out all day: the port list follows
+// them by itself, keeping the selected port by its number.
+void CDownloadDlg::OnDeviceChange(WPARAM event) {
+    if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE ||
+        event == DBT_DEVNODES_CHANGED) {
+        SetTimer(m_hWnd, kPortRefreshTimer, kPortRefreshDelayMs, nullptr);
+    }
+}
+
+void CDownloadDlg::OnPortRefreshTimer() {
+    KillTimer(m_hWnd, kPortRefreshTimer);
+    if (m_bPolling) {
+        m_bPortsChanged = true; // never under a running download
+        return;
+    }
+    m_bPortsChanged = false;
+    FillPortList();
+}
+
 void CDownloadDlg::AddAboutToSystemMenu() {
     const HMENU menu = GetSystemMenu(m_hWnd, FALSE);
     if (menu == nullptr) {
@@ -137,6 +173,22 @@ void CDownloadDlg::AddAboutToSystemMenu() {
     }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+// The icon's own images for the caption and the taskbar at this DPI, rather
+// than one image squeezed or stretched by the system.
+void CDownloadDlg::SetWindowIcons() {
+    for (HICON& icon : m_windowIcons) {
+        if (icon) {
+            DestroyIcon(icon);
+        }
+    }
+    m_windowIcons[0] = platform::LoadIconForDpi(m_hWnd, IDR_MAINFRAME, false);
+    m_windowIcons[1] = platform::LoadIconForDpi(m_hWnd, IDR_MAINFRAME, true);
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(m_windowIcons[0] ? m_windowIcons[0] : m_hIcon));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(m_windowIcons[1] ? m_windowIcons[1] : m_hIcon));
 }
 
 void CDownloadDlg::PaintMinimized() {

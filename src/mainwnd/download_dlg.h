@@ -66,9 +66,12 @@ private:
     void SelectPortOfSettings();
     void AddAboutToSystemMenu();
     void PaintMinimized();
+    void SetWindowIcons();
     void OnFileFieldFocus(bool gotFocus);
     void OnBrowse();
     void OnExit();
+    void OnDeviceChange(WPARAM event);
+    void OnPortRefreshTimer();
 
     // One run from the button to its end; OnDownload repeats it on request.
     void RunDownload();
@@ -85,4 +88,8 @@ private:
     // The library was left running (it never confirmed an end): it must not
     // be unloaded under its own worker.
     bool m_bLibraryBusy = false;
+    // Serial devices came or went while a run was polled: the port list is
+    // refilled once the run has ended.
+    bool m_bPortsChanged = false;
+    HICON m_windowIcons[2] = {nullptr, nullptr}; // big and small, at the window's DPI
 };

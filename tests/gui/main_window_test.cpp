@@ -184,6 +184,22 @@ INSTANTIATE_TEST_SUITE_P(
                     RefillCase{"Unchanged", 0x00F0, "COM 6", 0x00F0, "COM 6"}),
     [](const testing::TestParamInfo<RefillCase>& info) { return info.param.name; });
 
+TEST_F(MainWindow, DeviceArrivalRefillsThePortListKeepingThePort) {
+    SetPortMask(0x0004);
+    WriteIni(ValidIni("COM3"));
+    std::vector<std::string> items;
+    std::string selected;
+    RunModal(m_dlg, [&](HWND dlg) {
+        SetPortMask(0x0025); // an adapter brought COM 1 and COM 6
+        SendMessageW(dlg, WM_DEVICECHANGE, 0x8000 /* DBT_DEVICEARRIVAL */, 0);
+        WaitUntil([&] { return ComboItems(dlg, IDC_COMBO_PORT).size() == 3; }, 3000);
+        items = ComboItems(dlg, IDC_COMBO_PORT);
+        selected = ItemTextOf(dlg, IDC_COMBO_PORT);
+    });
+    EXPECT_EQ(items, (std::vector<std::string>{"COM 1", "COM 3", "COM 6"}));
+    EXPECT_EQ(selected, "COM 3");
+}
+
 TEST_F(MainWindow, ExitNeverShowsAValidationMessage) {
     for (const char* address : {"", "abc", "999", "255"}) {
         CDownloadDlg dlg;
