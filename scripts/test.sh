@@ -30,6 +30,7 @@ run_suite() { # name, configure/build/test preset
 }
 
 run_suite "native" native
+run_suite "native (ASan+UBSan)" native-asan
 
 tavro_start_xvfb && tavro_wine_start || { echo "Wine could not be started"; exit 1; }
 trap tavro_wine_stop EXIT

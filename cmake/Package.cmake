@@ -1,0 +1,22 @@
+# The release ZIP: the program with its help page, the simulator DLLs in a
+# folder of their own (the maker's DLLs go beside the exe to flash devices),
+# sample firmware, README and licence.
+# Made by: cmake --build --preset windows --target package
+install(TARGETS TavroDownload RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/res/help/TavroDownload.html
+              ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION .)
+install(TARGETS Vardel Ostrel RUNTIME DESTINATION simulator LIBRARY DESTINATION simulator)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples/ DESTINATION samples OPTIONAL
+        FILES_MATCHING PATTERN "*.fdl")
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME TavroDownload)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_SYSTEM_NAME win32)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES TRUE)
+set(CPACK_PACKAGE_FILE_NAME TavroDownload-${PROJECT_VERSION}-win32)
+include(CPack)
