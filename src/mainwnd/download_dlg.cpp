@@ -73,6 +73,12 @@ bool CDownloadDlg::OnCommand(int id, int notifyCode, HWND control) {
             return true;
         }
         return false;
+    case IDC_BUTTON_BROWSE:
+        if (notifyCode == BN_CLICKED) {
+            OnBrowse();
+            return true;
+        }
+        return false;
     case IDC_BUTTON_HELP:
         if (notifyCode == BN_CLICKED) {
             app::ShowHelpContents(m_hWnd);
