@@ -113,14 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
         InitCase{"Valid", "", kNoChange, kOstrel, kAnyHandle},
         InitCase{"OstrelVersion", "", kNoChange, 0x0201, -702},
         InitCase{"Port", "", [](InitRequest& r) { r.port = 2; }, kOstrel, -1},
-        InitCase{"PortInMask", "[Vardel]\nPortMask=3\n", [](InitRequest& r) { r.port = 2; },
-                 kOstrel, kAnyHandle},
-        InitCase{"Address", "", [](InitRequest& r) { r.targetAndAddress = 128; }, kOstrel, -2},
-        InitCase{"BaudRate", "", [](InitRequest& r) { r.baudRate = 4800; }, kOstrel, -3},
-        InitCase{"DataBits", "", [](InitRequest& r) { r.dataBits = 7; }, kOstrel, -4},
-        InitCase{"StopBits", "", [](InitRequest& r) { r.stopBits = 2; }, kOstrel, -5},
-        InitCase{"Parity", "", [](InitRequest& r) { r.parity = 2; }, kOstrel, -6},
-        InitCase{"InitString", "", [](InitRequest& r) { r.initText = "p"; }, kOstrel, -7},
         InitCase{"MissingFile", "", [](InitRequest& r) { r.path = "C:\\none.fdl"; }, kOstrel, -9},
         InitCase{"BrokenData", "", [](InitRequest& r) { r.path = kBroken; }, kOstrel, -703},
         InitCase{"InjectedInitError", "[Fault]\nInitError=-704\n", kNoChange, kOstrel, -704},
@@ -285,20 +277,6 @@ TEST_F(SimulatorTest, FileGoneBeforeTheRunFailsWhilePreparing) {
     const DownloadStatus end = RunToEnd(handle).back();
     EXPECT_EQ(end.status, -703);
     EXPECT_EQ(end.phase, 9);
-}
-
-TEST_F(SimulatorTest, ScriptedDownloadAnswersFromTheScript) {
-    const int32_t handle = Init("[Script]\nReads=0/9 3/0 250/5 499/6 500/7\nAbortDelayReads=1\n");
-    const vardel::Simulator::Started started = m_sim.StartDownload(handle);
-    EXPECT_EQ(started.result, 0);
-    EXPECT_FALSE(started.run);
-    EXPECT_EQ(m_sim.GetDownloadStatus(handle).status, 0);
-    EXPECT_EQ(m_sim.GetDownloadStatus(handle).status, 3);
-    EXPECT_EQ(m_sim.AbortDownload(handle), 0);
-    EXPECT_EQ(m_sim.GetDownloadStatus(handle).status, 250);
-    const DownloadStatus after = m_sim.GetDownloadStatus(handle);
-    EXPECT_EQ(after.status, -701);
-    EXPECT_EQ(after.phase, 7);
 }
 
 TEST_F(SimulatorTest, CallLogHasALinePerCall) {

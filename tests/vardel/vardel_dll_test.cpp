@@ -226,19 +226,11 @@ TEST_P(InitError, IsReturnedByInitDownload) {
 
 INSTANTIATE_TEST_SUITE_P(
     Causes, InitError,
-    testing::Values(InitErrorCase{"Port", "", "cpm4012_boot_1.0.3.fdl",
-                                  [](InitArgs& a) { a.port = 2; }, -1},
-                    InitErrorCase{"BaudRate", "", "cpm4012_boot_1.0.3.fdl",
-                                  [](InitArgs& a) { a.baudRate = 19200; }, -3},
-                    InitErrorCase{"InitString", "", "cpm4012_boot_1.0.3.fdl",
-                                  [](InitArgs& a) { a.initText = "0xFD Address"; }, -7},
-                    InitErrorCase{"MissingFile", "", "none.fdl", [](InitArgs&) {}, -9},
+    testing::Values(InitErrorCase{"MissingFile", "", "none.fdl", [](InitArgs&) {}, -9},
                     InitErrorCase{"BadChecksum", "", "cpm4012_app_3.2.1_badchecksum.fdl",
                                   [](InitArgs&) {}, -703},
                     InitErrorCase{"OstrelVersion", "[Ostrel]\nVersion=0x0201\n",
                                   "cpm4012_boot_1.0.3.fdl", [](InitArgs&) {}, -702},
-                    InitErrorCase{"Injected", "[Fault]\nInitError=-704\n", "cpm4012_boot_1.0.3.fdl",
-                                  [](InitArgs&) {}, -704},
                     InitErrorCase{"Scripted", "[Script]\nInitResult=-9\n", "cpm4012_boot_1.0.3.fdl",
                                   [](InitArgs&) {}, -9}),
     [](const testing::TestParamInfo<InitErrorCase>& info) { return std::string(info.param.name); });

@@ -10,7 +10,7 @@ namespace vardel {
 // telegram up to its retry count, so a fault with no more failures than
 // retries is cured and only costs time.
 struct Fault {
-    static const int kPermanent = -1; // every attempt fails
+    static constexpr int kPermanent = -1; // every attempt fails
 
     int phase = 0;
     int condition = 0;

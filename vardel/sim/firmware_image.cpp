@@ -27,7 +27,11 @@ void FirmwareImage::AddToRegion(Region& region, uint32_t address, uint32_t count
     region.tally.bytes += count;
     const uint32_t last = static_cast<uint32_t>((uint64_t{address} + count - 1) / m_sectorBytes);
     for (uint32_t sector = address / m_sectorBytes; sector <= last; ++sector) {
-        region.tally.sectors.insert(sector);
+        // Records come in address order as a rule: most fall in the sector
+        // of the one before.
+        if (region.tally.sectors.empty() || *region.tally.sectors.rbegin() != sector) {
+            region.tally.sectors.insert(sector);
+        }
     }
 }
 

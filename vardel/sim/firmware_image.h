@@ -18,7 +18,7 @@ struct RegionTally {
 // tallies are kept, never the data, so any file size fits in memory.
 class FirmwareImage {
 public:
-    static const uint32_t kIopBase = 0x80000000u;
+    static constexpr uint32_t kIopBase = 0x80000000u;
 
     // A telegram carries at most blockBytes of one contiguous run of data.
     FirmwareImage(uint32_t blockBytes, uint32_t sectorBytes);

@@ -32,11 +32,6 @@ bool IsBlank(const std::string& line) {
     return line.find_first_not_of(" \t\r") == std::string::npos;
 }
 
-std::string TrimEnd(const std::string& line) {
-    const size_t last = line.find_last_not_of(" \t\r");
-    return last == std::string::npos ? "" : line.substr(0, last + 1);
-}
-
 } // namespace
 
 bool IntelHexReader::Fail(const std::string& why) {
@@ -65,14 +60,15 @@ bool IntelHexReader::Feed(const std::string& line) {
     if (line[0] != ':') {
         return Fail("not a record");
     }
-    return Record(TrimEnd(line).substr(1));
+    return Record(line.data() + 1, line.find_last_not_of(" \t\r"));
 }
 
-bool IntelHexReader::Record(const std::string& text) {
-    if (text.size() % 2 != 0 || text.size() < 10) {
+bool IntelHexReader::Record(const char* text, size_t length) {
+    if (length % 2 != 0 || length < 10) {
         return Fail("record of odd or too short length");
     }
-    std::vector<uint8_t> bytes(text.size() / 2);
+    std::vector<uint8_t>& bytes = m_bytes;
+    bytes.resize(length / 2);
     unsigned sum = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const int high = HexDigit(text[2 * i]);

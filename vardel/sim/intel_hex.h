@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vardel {
 
@@ -24,7 +25,8 @@ public:
 
 private:
     bool Fail(const std::string& why);
-    bool Record(const std::string& text);
+    // The record's characters after the colon.
+    bool Record(const char* text, size_t length);
     void AddData(uint32_t offset, uint32_t count);
 
     FirmwareImage& m_image;
@@ -35,6 +37,7 @@ private:
     bool m_segmented = false;
     uint32_t m_base = 0;
     std::string m_error;
+    std::vector<uint8_t> m_bytes; // kept between records, to spare an allocation each
 };
 
 } // namespace vardel
