@@ -3,6 +3,8 @@
 #include "sim/codes.h"
 #include "sim/firmware_scan.h"
 
+#include <limits>
+
 namespace vardel {
 
 Simulator::Simulator(FirmwareOpener opener, TimingConstants timing)
@@ -25,7 +27,7 @@ void Simulator::Log(const std::string& line) {
 int32_t Simulator::Register(std::shared_ptr<Session> session, std::optional<int32_t> handle) {
     std::lock_guard<std::mutex> lock(m_mutex);
     const int32_t id = handle.value_or(m_nextHandle);
-    if (id >= m_nextHandle) {
+    if (id >= m_nextHandle && id < std::numeric_limits<int32_t>::max()) {
         m_nextHandle = id + 1;
     }
     m_sessions[id] = std::move(session);

@@ -61,7 +61,9 @@ RunPlan PlanRun(const FirmwareImage& image, size_t initTelegramBytes, const Line
     plan.steps = {
         {phase::kStarting, codephase::kLibrary, 1, timing.openPortSeconds, 0, 0.0},
         {phase::kInitCpm, codephase::kInitFdl, 1,
-         (initTelegramBytes + timing.responseBytes) * character + timing.turnaroundSeconds, 0, 0.0},
+         static_cast<double>(initTelegramBytes + timing.responseBytes) * character +
+             timing.turnaroundSeconds,
+         0, 0.0},
         {phase::kStartCpr, codephase::kInitFdl, 1, exchange + timing.loaderStartSeconds, 0, 0.0},
         erase(phase::kEraseCpr, codephase::kDelCpr, image.Cpr()),
         program(phase::kProgramCpr, codephase::kProgCpr, image.Cpr()),

@@ -51,10 +51,11 @@ bool Report(const std::string& path, const vardel::LineSettings& line) {
     }
     const vardel::RunPlan plan =
         vardel::PlanRun(image, *vardel::InitTelegramBytes(kDefaultInit), line, timing);
-    std::printf("%s\n  data: CPR %llu bytes in %zu sectors, IOP %llu bytes in %zu sectors\n",
+    std::printf("%s\n  data: CPR %llu bytes in %llu sectors, IOP %llu bytes in %llu sectors\n",
                 path.c_str(), static_cast<unsigned long long>(image.Cpr().bytes),
-                image.Cpr().sectors.size(), static_cast<unsigned long long>(image.Iop().bytes),
-                image.Iop().sectors.size());
+                static_cast<unsigned long long>(image.Cpr().sectors.size()),
+                static_cast<unsigned long long>(image.Iop().bytes),
+                static_cast<unsigned long long>(image.Iop().sectors.size()));
     for (const vardel::PlanStep& step : plan.steps) {
         std::printf("  phase %d %-24s %9llu blocks %10.3f s\n", step.phase, PhaseName(step.phase),
                     static_cast<unsigned long long>(step.blocks), step.Seconds());
