@@ -43,11 +43,14 @@ std::string ReadText(const fs::path& path) {
 class TempFolder {
 public:
     TempFolder() {
-        static int count = 0;
-        m_path = fs::temp_directory_path() /
-                 ("vardel_dll_test_" + std::to_string(GetCurrentProcessId()) + "_" +
-                  std::to_string(++count));
-        fs::create_directories(m_path);
+        // Wine reuses process ids, and a folder may outlive a crashed run.
+        const std::string prefix = "vardel_dll_test_" + std::to_string(GetCurrentProcessId()) + "_";
+        for (int n = 0;; ++n) {
+            m_path = fs::temp_directory_path() / (prefix + std::to_string(n));
+            if (fs::create_directory(m_path)) {
+                break;
+            }
+        }
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -323,20 +326,26 @@ TEST(VardelDllFiles, DoNotLoadWithoutOstrel) {
     if (GetModuleHandleA("Ostrel.dll")) {
         GTEST_SKIP() << "Ostrel.dll is loaded in this process already";
     }
-    TempFolder alone;
-    fs::copy_file(ExeFolder() / "Vardel.dll", alone.Path() / "Vardel.dll");
+    // Wine keeps a DLL that failed to load open until the process ends, so
+    // the folder is only emptied by the next run.
+    const fs::path alone = fs::temp_directory_path() / "vardel_dll_test_without_ostrel";
+    fs::remove_all(alone);
+    fs::create_directory(alone);
+    fs::copy_file(ExeFolder() / "Vardel.dll", alone / "Vardel.dll");
     // Ostrel.dll lies in the exe's folder, which the altered search path
     // skips, and maybe in the current directory, which is moved away from it.
     char current[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, current);
-    SetCurrentDirectoryA(alone.Path().string().c_str());
-    const HMODULE module = LoadLibraryExA((alone.Path() / "Vardel.dll").string().c_str(), nullptr,
+    SetCurrentDirectoryA(alone.string().c_str());
+    const HMODULE module = LoadLibraryExA((alone / "Vardel.dll").string().c_str(), nullptr,
                                           LOAD_WITH_ALTERED_SEARCH_PATH);
     SetCurrentDirectoryA(current);
     EXPECT_EQ(module, nullptr);
     if (module) {
         FreeLibrary(module);
     }
+    std::error_code ignored;
+    fs::remove_all(alone, ignored);
 }
 
 } // namespace
