@@ -1,75 +1,72 @@
-// Stand-in Vardel.dll: a simulated CPM, for development and tests. The maker's
-// Vardel.dll and Ostrel.dll replace it to flash real devices.
+// Vardel.dll SIMULATOR: a stand-in for the maker's download library, with a
+// simulated CPM behind it, for development and tests. The maker's Vardel.dll
+// and Ostrel.dll replace this pair to flash real devices.
+#include "config_file.h"
 #include "download/library_api.h"
 #include "ostrel.h"
+#include "sim/firmware_scan.h"
+#include "sim/simulator.h"
+#include "worker.h"
 
-#include <windows.h>
-
-#include <cstdlib>
-#include <string>
+#include <type_traits>
 
 namespace {
 
-// Configuration file: VARDEL_CONFIG, else Vardel.ini beside this DLL.
-std::string ConfigPath() {
-    char buffer[MAX_PATH * 2] = {};
-    if (GetEnvironmentVariableA("VARDEL_CONFIG", buffer, sizeof buffer) > 0) {
-        return buffer;
-    }
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ConfigPath), &self);
-    GetModuleFileNameA(self, buffer, sizeof buffer);
-    std::string path = buffer;
-    return path.substr(0, path.find_last_of('\\') + 1) + "Vardel.ini";
+vardel::Simulator& Library() {
+    static vardel::Simulator simulator(vardel::OpenFirmwareFile);
+    return simulator;
 }
 
-long ConfigNumber(const char* key, long defaultValue) {
-    char text[64] = {};
-    GetPrivateProfileStringA("Vardel", key, "", text, sizeof text, ConfigPath().c_str());
-    if (text[0] == '\0') {
-        return defaultValue;
-    }
-    return std::strtol(text, nullptr, 0);
+// Read at every GetCOMsStatus and InitDownload: tests change it between calls.
+vardel::SimConfig Config() {
+    return vardel::ReadSimConfig(vardelwin::ReadConfigText());
 }
-
-ULONGLONG g_startTick = 0;
-bool g_aborted = false;
 
 } // namespace
 
 extern "C" {
 
 int32_t VARDEL_API_CALL GetCOMsStatus(void) {
-    return static_cast<int32_t>(ConfigNumber("PortMask", 0x0001));
+    return Library().GetCOMsStatus(Config());
 }
 
-int32_t VARDEL_API_CALL InitDownload(char*, char*, int32_t, int32_t, int32_t, uint8_t, uint8_t,
-                                     uint8_t, uint8_t) {
-    if (OstrelVersion() != 0x0202) {
-        return -702;
+int32_t VARDEL_API_CALL InitDownload(char* path, char* initText, int32_t port,
+                                     int32_t targetAndAddress, int32_t baudRate, uint8_t dataBits,
+                                     uint8_t stopBits, uint8_t parity, uint8_t retry) {
+    const vardel::InitRequest request{path ? path : "",
+                                      initText ? initText : "",
+                                      port,
+                                      targetAndAddress,
+                                      baudRate,
+                                      dataBits,
+                                      stopBits,
+                                      parity,
+                                      retry};
+    return Library().InitDownload(request, Config(), OstrelVersion());
+}
+
+int32_t VARDEL_API_CALL StartDownload(int32_t handle) {
+    const vardel::Simulator::Started started = Library().StartDownload(handle);
+    if (started.run && !vardelwin::StartWorker(started.run)) {
+        started.run->Unclaim();
     }
-    return 1;
+    return started.result;
 }
 
-int32_t VARDEL_API_CALL StartDownload(int32_t) {
-    g_startTick = GetTickCount64();
-    g_aborted = false;
-    return 0;
+int32_t VARDEL_API_CALL AbortDownload(int32_t handle) {
+    return Library().AbortDownload(handle);
 }
 
-int32_t VARDEL_API_CALL AbortDownload(int32_t) {
-    g_aborted = true;
-    return 0;
+int64_t VARDEL_API_CALL GetDownloadStatus(int32_t handle) {
+    const download::DownloadStatus status = Library().GetDownloadStatus(handle);
+    return download::PackDownloadStatus(status.status, status.phase);
+}
 }
 
-int64_t VARDEL_API_CALL GetDownloadStatus(int32_t) {
-    if (g_aborted) {
-        return download::PackDownloadStatus(-701, 7);
-    }
-    const ULONGLONG elapsed = GetTickCount64() - g_startTick;
-    const int32_t status = elapsed >= 5000 ? 500 : static_cast<int32_t>(elapsed / 10);
-    return download::PackDownloadStatus(status, status >= 500 ? 7 : 5);
-}
-}
+// The exports must keep the ABI that the program binds.
+static_assert(std::is_same<decltype(&GetCOMsStatus), PFN_GetCOMsStatus>::value, "GetCOMsStatus");
+static_assert(std::is_same<decltype(&InitDownload), PFN_InitDownload>::value, "InitDownload");
+static_assert(std::is_same<decltype(&StartDownload), PFN_StartDownload>::value, "StartDownload");
+static_assert(std::is_same<decltype(&AbortDownload), PFN_AbortDownload>::value, "AbortDownload");
+static_assert(std::is_same<decltype(&GetDownloadStatus), PFN_GetDownloadStatus>::value,
+              "GetDownloadStatus");

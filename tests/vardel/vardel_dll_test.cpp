@@ -1,0 +1,351 @@
+// The built Vardel.dll as the program uses it: loaded by file name, its five
+// entry points bound by plain name, driven through its configuration file.
+#include "download/library_api.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using download::DownloadStatus;
+
+const char* const kInit = "0xFD Adr 0x08 0x00 0x01 0xFF LRC";
+
+fs::path ExeFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return fs::path(path).parent_path();
+}
+
+fs::path Sample(const char* name) {
+    return ExeFolder() / "vardel_samples" / name;
+}
+
+template <typename T> T Bind(HMODULE module, const char* name) {
+    return reinterpret_cast<T>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        // Wine reuses process ids, and a folder may outlive a crashed run.
+        const std::string prefix = "vardel_dll_test_" + std::to_string(GetCurrentProcessId()) + "_";
+        for (int n = 0;; ++n) {
+            m_path = fs::temp_directory_path() / (prefix + std::to_string(n));
+            if (fs::create_directory(m_path)) {
+                break;
+            }
+        }
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    const fs::path& Path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+struct InitArgs {
+    std::string path;
+    std::string initText = kInit;
+    int32_t port = 1;
+    int32_t targetAndAddress = 1;
+    int32_t baudRate = 9600;
+    uint8_t dataBits = 8;
+    uint8_t stopBits = 1;
+    uint8_t parity = 1;
+    uint8_t retry = 4;
+};
+
+class VardelDll : public testing::Test {
+protected:
+    void SetUp() override {
+        m_config = m_dir.Path() / "Vardel.ini";
+        SetEnvironmentVariableA("VARDEL_CONFIG", m_config.string().c_str());
+        m_module = LoadLibraryA((ExeFolder() / "Vardel.dll").string().c_str());
+        ASSERT_NE(m_module, nullptr);
+        m_getCOMsStatus = Bind<PFN_GetCOMsStatus>(m_module, "GetCOMsStatus");
+        m_initDownload = Bind<PFN_InitDownload>(m_module, "InitDownload");
+        m_startDownload = Bind<PFN_StartDownload>(m_module, "StartDownload");
+        m_abortDownload = Bind<PFN_AbortDownload>(m_module, "AbortDownload");
+        m_getDownloadStatus = Bind<PFN_GetDownloadStatus>(m_module, "GetDownloadStatus");
+        ASSERT_TRUE(m_getCOMsStatus && m_initDownload && m_startDownload && m_abortDownload &&
+                    m_getDownloadStatus);
+    }
+    void TearDown() override {
+        if (m_module) {
+            FreeLibrary(m_module);
+        }
+        SetEnvironmentVariableA("VARDEL_CONFIG", nullptr);
+    }
+
+    void Configure(const std::string& text) { std::ofstream(m_config, std::ios::binary) << text; }
+
+    int32_t Init(const InitArgs& args) {
+        // Writable buffers of the sizes the program hands over.
+        std::vector<char> path(download::kPathBufferChars + 1);
+        std::vector<char> initText(download::kInitTextBufferChars + 1);
+        args.path.copy(path.data(), path.size() - 1);
+        args.initText.copy(initText.data(), initText.size() - 1);
+        return m_initDownload(path.data(), initText.data(), args.port, args.targetAndAddress,
+                              args.baudRate, args.dataBits, args.stopBits, args.parity, args.retry);
+    }
+
+    DownloadStatus Status(int32_t handle) {
+        return download::SplitDownloadStatus(m_getDownloadStatus(handle));
+    }
+
+    // Polls like the program, only faster, until the run ends; the statuses
+    // seen, each once. Gives up after a minute rather than hang.
+    std::vector<DownloadStatus> PollToEnd(int32_t handle) {
+        std::vector<DownloadStatus> seen;
+        for (int i = 0; i < 12000; ++i) {
+            const DownloadStatus s = Status(handle);
+            if (seen.empty() || seen.back().status != s.status || seen.back().phase != s.phase) {
+                seen.push_back(s);
+            }
+            if (s.status < 0 || s.status == 500) {
+                return seen;
+            }
+            Sleep(5);
+        }
+        ADD_FAILURE() << "the download did not end";
+        return seen;
+    }
+
+    TempFolder m_dir;
+    fs::path m_config;
+    HMODULE m_module = nullptr;
+    PFN_GetCOMsStatus m_getCOMsStatus = nullptr;
+    PFN_InitDownload m_initDownload = nullptr;
+    PFN_StartDownload m_startDownload = nullptr;
+    PFN_AbortDownload m_abortDownload = nullptr;
+    PFN_GetDownloadStatus m_getDownloadStatus = nullptr;
+};
+
+bool IsInOrder(const std::vector<DownloadStatus>& seen) {
+    const std::vector<int32_t> order = {9, 0, 1, 2, 3, 5, 4, 6, 8, 7};
+    size_t at = 0;
+    for (const DownloadStatus& s : seen) {
+        while (at < order.size() && order[at] != s.phase) {
+            ++at;
+        }
+        if (at == order.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(VardelDll, DownloadsASampleFileToTheEnd) {
+    Configure("[Vardel]\nSpeedFactor=500\n");
+    InitArgs args;
+    args.path = Sample("cpm4012_full_3.2.1.fdl").string();
+    const int32_t handle = Init(args);
+    ASSERT_GE(handle, 0);
+    const DownloadStatus before = Status(handle);
+    EXPECT_EQ(before.status, 0);
+    EXPECT_EQ(before.phase, 9);
+    EXPECT_EQ(m_startDownload(handle), 0);
+    const std::vector<DownloadStatus> seen = PollToEnd(handle);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().status, 500);
+    EXPECT_EQ(seen.back().phase, 7);
+    EXPECT_TRUE(IsInOrder(seen));
+    EXPECT_GT(seen.size(), 5u); // the run was seen on its way, not only at its end
+    for (size_t i = 0; i + 1 < seen.size(); ++i) {
+        EXPECT_LE(seen[i].status, seen[i + 1].status);
+    }
+}
+
+TEST_F(VardelDll, AbortEndsTheRunCancelled) {
+    Configure("");
+    InitArgs args;
+    args.path = Sample("cpm4012_full_3.2.1.fdl").string();
+    const int32_t handle = Init(args);
+    ASSERT_GE(handle, 0);
+    ASSERT_EQ(m_startDownload(handle), 0);
+    for (int i = 0; i < 1000 && Status(handle).phase == 9; ++i) {
+        Sleep(5);
+    }
+    EXPECT_EQ(m_abortDownload(handle), 0);
+    const DownloadStatus end = PollToEnd(handle).back();
+    EXPECT_EQ(end.status, -701);
+    EXPECT_EQ(end.phase, 7);
+}
+
+TEST_F(VardelDll, SilentCpmTimesOut) {
+    Configure("[Vardel]\nSpeedFactor=100\n");
+    InitArgs args;
+    args.path = Sample("cpm4012_boot_1.0.3.fdl").string();
+    args.targetAndAddress = 9;
+    const int32_t handle = Init(args);
+    ASSERT_GE(handle, 0);
+    m_startDownload(handle);
+    const DownloadStatus end = PollToEnd(handle).back();
+    EXPECT_EQ(end.status, -105);
+    EXPECT_EQ(end.phase, 1);
+}
+
+struct InitErrorCase {
+    const char* name;
+    const char* config;
+    const char* sample;
+    std::function<void(InitArgs&)> change;
+    int32_t expected;
+};
+
+void PrintTo(const InitErrorCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InitError : public VardelDll, public testing::WithParamInterface<InitErrorCase> {};
+
+TEST_P(InitError, IsReturnedByInitDownload) {
+    const InitErrorCase& c = GetParam();
+    Configure(c.config);
+    InitArgs args;
+    args.path = Sample(c.sample).string();
+    c.change(args);
+    EXPECT_EQ(Init(args), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, InitError,
+    testing::Values(InitErrorCase{"MissingFile", "", "none.fdl", [](InitArgs&) {}, -9},
+                    InitErrorCase{"BadChecksum", "", "cpm4012_app_3.2.1_badchecksum.fdl",
+                                  [](InitArgs&) {}, -703},
+                    InitErrorCase{"OstrelVersion", "[Ostrel]\nVersion=0x0201\n",
+                                  "cpm4012_boot_1.0.3.fdl", [](InitArgs&) {}, -702},
+                    InitErrorCase{"Scripted", "[Script]\nInitResult=-9\n", "cpm4012_boot_1.0.3.fdl",
+                                  [](InitArgs&) {}, -9}),
+    [](const testing::TestParamInfo<InitErrorCase>& info) { return std::string(info.param.name); });
+
+TEST_F(VardelDll, ConfigurationIsReadAtEveryCall) {
+    Configure("[Vardel]\nPortMask=0x0005\n");
+    EXPECT_EQ(m_getCOMsStatus(), 0x0005);
+    Configure("[Vardel]\nPortMask=0x8000\n");
+    EXPECT_EQ(m_getCOMsStatus(), 0x8000);
+    Configure("[Vardel]\nPortMask=0x12340001\n");
+    EXPECT_EQ(m_getCOMsStatus(), 0x12340001);
+    Configure("");
+    EXPECT_EQ(m_getCOMsStatus(), 0x0001);
+    InitArgs args;
+    args.path = Sample("cpm4012_boot_1.0.3.fdl").string();
+    const int32_t handle = Init(args);
+    EXPECT_GE(handle, 0);
+    Configure("[Line]\nBaudRate=19200\n");
+    EXPECT_EQ(Init(args), -3);
+    m_abortDownload(handle);
+}
+
+TEST_F(VardelDll, ScriptedModeAndCallLog) {
+    const fs::path log = m_dir.Path() / "calls.log";
+    Configure("[Vardel]\nCallLog=" + log.string() +
+              "\n[Script]\nReads=0/9 3/0 250/5 499/6 500/7\nAbortDelayReads=1\n");
+    EXPECT_EQ(m_getCOMsStatus(), 1);
+    InitArgs args;
+    args.path = "C:\\no\\such.fdl";
+    args.initText = "p";
+    args.targetAndAddress = 0x1FF;
+    args.retry = 200;
+    const int32_t handle = Init(args);
+    ASSERT_GE(handle, 0);
+    EXPECT_EQ(m_startDownload(handle), 0);
+    std::vector<int32_t> reads;
+    for (int i = 0; i < 3; ++i) {
+        reads.push_back(Status(handle).status);
+    }
+    EXPECT_EQ(m_abortDownload(handle), 0);
+    for (int i = 0; i < 2; ++i) {
+        reads.push_back(Status(handle).status);
+    }
+    EXPECT_EQ(reads, (std::vector<int32_t>{0, 3, 250, 499, -701}));
+
+    const std::string h = std::to_string(handle);
+    EXPECT_EQ(ReadText(log),
+              "GetCOMsStatus\t=>\t1\r\n"
+              "InitDownload\tC:\\no\\such.fdl\tp\t1\t511\t9600\t8\t1\t1\t200\t=>\t" +
+                  h + "\r\nStartDownload\t" + h + "\t=>\t0\r\n" + "GetDownloadStatus\t" + h +
+                  "\t=>\t0\t9\r\n" + "GetDownloadStatus\t" + h + "\t=>\t3\t0\r\n" +
+                  "GetDownloadStatus\t" + h + "\t=>\t250\t5\r\n" + "AbortDownload\t" + h +
+                  "\t=>\t0\r\n" + "GetDownloadStatus\t" + h + "\t=>\t499\t6\r\n" +
+                  "GetDownloadStatus\t" + h + "\t=>\t-701\t7\r\n");
+}
+
+TEST_F(VardelDll, UnknownHandleIsAWrongDownloadId) {
+    Configure("");
+    EXPECT_EQ(m_startDownload(12345), -700);
+    EXPECT_EQ(m_abortDownload(12345), -700);
+    EXPECT_EQ(Status(12345).status, -700);
+}
+
+std::string VersionString(const fs::path& file, const char* name) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(file.string().c_str(), &ignored);
+    std::vector<char> data(size);
+    if (size == 0 || !GetFileVersionInfoA(file.string().c_str(), 0, size, data.data())) {
+        return "";
+    }
+    char* value = nullptr;
+    UINT length = 0;
+    const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) {
+        return "";
+    }
+    return value;
+}
+
+TEST(VardelDllFiles, SayTheyAreASimulator) {
+    for (const char* dll : {"Vardel.dll", "Ostrel.dll"}) {
+        const fs::path path = ExeFolder() / dll;
+        EXPECT_NE(VersionString(path, "FileDescription").find("SIMULATOR"), std::string::npos)
+            << dll;
+        EXPECT_EQ(VersionString(path, "ProductName"), "Tavro Download") << dll;
+    }
+}
+
+TEST(VardelDllFiles, DoNotLoadWithoutOstrel) {
+    if (GetModuleHandleA("Ostrel.dll")) {
+        GTEST_SKIP() << "Ostrel.dll is loaded in this process already";
+    }
+    // Wine keeps a DLL that failed to load open until the process ends, so
+    // the folder is only emptied by the next run.
+    const fs::path alone = fs::temp_directory_path() / "vardel_dll_test_without_ostrel";
+    fs::remove_all(alone);
+    fs::create_directory(alone);
+    fs::copy_file(ExeFolder() / "Vardel.dll", alone / "Vardel.dll");
+    // Ostrel.dll lies in the exe's folder, which the altered search path
+    // skips, and maybe in the current directory, which is moved away from it.
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(alone.string().c_str());
+    const HMODULE module = LoadLibraryExA((alone / "Vardel.dll").string().c_str(), nullptr,
+                                          LOAD_WITH_ALTERED_SEARCH_PATH);
+    SetCurrentDirectoryA(current);
+    EXPECT_EQ(module, nullptr);
+    if (module) {
+        FreeLibrary(module);
+    }
+    std::error_code ignored;
+    fs::remove_all(alone, ignored);
+}
+
+} // namespace
