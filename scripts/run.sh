@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds TavroDownload.exe and runs it under Wine beside the stand-in download
-# library. On a desktop (DISPLAY set) the program opens for you. Without one
-# it runs on a virtual display, a driver uses it as a user would, screenshots
-# are saved and the script says where; it never waits for anyone.
+# library (a simulated CPM 1 on COM1), with a sample firmware file chosen.
+# On a desktop (DISPLAY set) the program opens for you. Without one it runs on
+# a virtual display: a driver downloads the sample as a user would, prints
+# what the windows show, saves screenshots and says where; it never waits
+# for anyone. Arguments replace the sample file as the program's command line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,15 +16,25 @@ cmake --build --preset windows --target TavroDownload Vardel Ostrel demo_driver
 bin=build/windows/bin
 run_dir=build/windows/run
 shots=build/screenshots
+sample=samples/cpm4012_app_3.2.1.fdl
 mkdir -p "$run_dir" "$shots"
 # A folder of its own, like an unpacked copy of the program: the settings
 # file is written beside the exe.
-cp "$bin/TavroDownload.exe" "$bin/Vardel.dll" "$bin/Ostrel.dll" "$bin/TavroDownload.html" "$run_dir/"
+cp "$bin/TavroDownload.exe" "$bin/Vardel.dll" "$bin/Ostrel.dll" "$bin/TavroDownload.html" \
+    "$sample" "$run_dir/"
+# The simulator's line runs ten times faster than a real one, so the demo
+# takes seconds, not a minute (see vardel/README.md).
+printf '[Vardel]\r\nPortMask=0x0005\r\nSpeedFactor=10\r\n' >"$run_dir/Vardel.ini"
+if [ $# -gt 0 ]; then
+    arguments="$*"
+else
+    arguments="$(winepath -w "$run_dir")\\$(basename "$sample")"
+fi
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     tavro_wine_start
     echo "== Running $run_dir/TavroDownload.exe (close its window to end)"
-    wine "$run_dir/TavroDownload.exe" "$@"
+    wine "$run_dir/TavroDownload.exe" "$arguments"
     exit 0
 fi
 
@@ -30,19 +42,5 @@ echo "== No display: running the program on a virtual display"
 tavro_start_xvfb
 tavro_wine_start
 trap tavro_wine_stop EXIT
-
-coproc DRIVER { timeout 300 wine "$bin/demo_driver.exe" "$(winepath -w "$run_dir")\\" "$*" 2>&1; }
-driver_pid=$DRIVER_PID
-while IFS= read -r line <&"${DRIVER[0]}"; do
-    line=${line%$'\r'}
-    if [[ $line == SNAP\ * ]]; then
-        shot="$shots/${line#SNAP }.png"
-        sleep 0.5
-        import -window root "$shot"
-        echo "Screenshot: $shot"
-        echo ok >&"${DRIVER[1]}"
-    else
-        echo "$line"
-    fi
-done
-wait "$driver_pid"
+tavro_desktop_colour
+tavro_drive_with_snaps "$shots" "$bin/demo_driver.exe" "$(winepath -w "$run_dir")\\" "$arguments"

@@ -60,3 +60,43 @@ tavro_wine_stop() {
         tavro_xvfb_pid=""
     fi
 }
+
+# Runs a driver program under Wine and takes the screenshots it asks for: a
+# line "SNAP name [x y width height]" is answered, once the picture is saved
+# as <folder>/name.png (cut to the rectangle when one is given), with a line
+# on the driver's stdin. Every other line of the driver is printed.
+tavro_drive_with_snaps() { # folder, driver command...
+    local folder=$1 line name rect shot driver_pid
+    shift
+    mkdir -p "$folder"
+    coproc DRIVER { timeout 600 wine "$@" 2>&1; }
+    driver_pid=$DRIVER_PID
+    while IFS= read -r line <&"${DRIVER[0]}"; do
+        line=${line%$'\r'}
+        if [[ $line == SNAP\ * ]]; then
+            read -r name rect <<<"${line#SNAP }"
+            shot="$folder/$name.png"
+            sleep 0.5
+            import -window root "$shot"
+            if [ -n "$rect" ]; then
+                set -- $rect
+                convert "$shot" -crop "${3}x${4}+${1}+${2}" +repage "$shot"
+            fi
+            echo "Screenshot: $shot"
+            echo ok >&"${DRIVER[1]}"
+        else
+            echo "$line"
+        fi
+    done
+    wait "$driver_pid"
+}
+
+# Paints the virtual display's background a desktop blue, so the black window
+# frames stand out in the pictures.
+tavro_desktop_colour() {
+    local desktop
+    desktop=$(mktemp --suffix=.png)
+    convert -size 16x16 xc:'#3a6ea5' "$desktop"
+    display -window root "$desktop" 2>/dev/null || true # sets the root and ends non-zero
+    rm -f "$desktop"
+}

@@ -140,13 +140,20 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// While a run is polled the window is disabled; a close request that still
+// reaches it (sent by another program) must not end the dialog under the loop.
 void CDownloadDlg::OnExit() {
+    if (m_bPolling) {
+        return;
+    }
     m_bClosing = true;
     OnOK();
 }
 
 void CDownloadDlg::OnCancel() {
-    platform::Dialog::OnCancel();
+    if (!m_bPolling) {
+        platform::Dialog::OnCancel();
+    }
 }
 
 // USB serial adapters are plugged in and out all day: the port list follows

@@ -1,10 +1,15 @@
 // Figures of the portable core (Google Benchmark): the settings rules and the
 // file field's path shortening.
+#include "filedlg/header_preview.h"
 #include "mainwnd/path_shortening.h"
 #include "memory_profile.h"
 #include "settings/download_settings.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +52,36 @@ void BM_ShortenDeepPath(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ShortenDeepPath)->Arg(4)->Arg(40);
+
+// A firmware file of the given size: a header, then data records. Sizes in
+// the gigabytes are made sparse, so the disk holds only the first records.
+std::string FirmwareFile(long long size) {
+    const std::string path = "/tmp/tavro-bench-" + std::to_string(size) + ".fdl";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (int i = 0; i < 12; ++i) {
+        out << "; header line " << i << " of the firmware description\r\n";
+    }
+    std::string record = ":10000000000102030405060708090A0B0C0D0E0F78\r\n";
+    for (long long written = 12 * 40;
+         written + static_cast<long long>(record.size()) < size && written < (1 << 20);
+         written += static_cast<long long>(record.size())) {
+        out << record;
+    }
+    out.close();
+    if (truncate(path.c_str(), size) != 0) {
+        std::perror("truncate");
+    }
+    return path;
+}
+
+void BM_PreviewHeader(benchmark::State& state) {
+    const std::string path = FirmwareFile(state.range(0));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(filedlg::PreviewTextOf(path));
+    }
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_PreviewHeader)->Arg(1 << 10)->Arg(1LL << 30)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

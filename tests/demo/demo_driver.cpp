@@ -6,6 +6,7 @@
 #include "program_runner.h"
 #include "platform/text.h"
 #include "res/resource.h"
+#include "snap.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -17,13 +18,6 @@
 namespace {
 
 using namespace testsupport;
-
-void Snap(const char* name) {
-    std::printf("SNAP %s\n", name);
-    std::fflush(stdout);
-    std::string answer;
-    std::getline(std::cin, answer);
-}
 
 std::string OneLine(std::string text) {
     for (char& c : text) {
@@ -90,7 +84,7 @@ void FollowRun(HWND main, HWND status) {
         }
         const LRESULT position = SendMessageW(GetDlgItem(status, IDC_PROGRESS), PBM_GETPOS, 0, 0);
         if (!snapped && position >= 200) {
-            Snap("status-running");
+            Snap("status-running", main, status);
             snapped = true;
         }
         if (IsEndCaption(caption)) {
@@ -109,7 +103,7 @@ void ShowAboutBox(HWND main) {
         return;
     }
     std::printf("About box shown: \"%s\"\n", TextOf(about).c_str());
-    Snap("about-box");
+    Snap("about-box", about);
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     WaitUntil([&] { return !IsWindow(about); }, 5000);
 }
@@ -135,7 +129,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("Main window: port %s, CPM address %s, file \"%s\"\n",
                 ItemTextOf(main, IDC_COMBO_PORT).c_str(), ItemTextOf(main, IDC_EDIT_CPMADR).c_str(),
                 ItemTextOf(main, IDC_EDIT_FILE).c_str());
-    Snap("main-window");
+    Snap("main-window", main);
 
     if (!ItemTextOf(main, IDC_EDIT_FILE).empty()) {
         std::printf("Pressing Download:\n");
@@ -149,7 +143,7 @@ int wmain(int argc, wchar_t** argv) {
             FollowRun(main, status);
             std::printf("Result: %s / %s\n", TextOf(main).c_str(),
                         OneLine(ItemTextOf(status, IDC_STATIC_MESSAGE)).c_str());
-            Snap("status-ended");
+            Snap("status-ended", status);
             PostClick(status, IDCANCEL);
         }
     }

@@ -7,6 +7,7 @@
 #include "mainwnd/download_dlg.h"
 #include "platform/app_message.h"
 #include "platform/text.h"
+#include "snap.h"
 #include "test_support.h"
 
 #include <windows.h>
@@ -30,13 +31,6 @@ const char* const kHeader = ";==================================\r\n"
                             ";==================================\r\n"
                             ":020000040000FA\r\n"
                             ":10000000E0FF0E94C2004F3F8A15C3E2A1B0C4D508\r\n";
-
-void Snap(const char* name) {
-    std::printf("SNAP %s\n", name);
-    std::fflush(stdout);
-    std::string answer;
-    std::getline(std::cin, answer);
-}
 
 } // namespace
 
@@ -78,7 +72,7 @@ int wmain() {
         }
         const HWND preview = FindPreviewOfThread(GetWindowThreadProcessId(main, nullptr));
         std::printf("Preview: %s\n", preview ? TextOf(preview).c_str() : "(none)");
-        Snap("file-dialog");
+        Snap("file-dialog", fileDialog, preview);
         PressCancel(fileDialog);
         status = preview != nullptr ? 0 : 1;
     });

@@ -198,7 +198,7 @@ TEST_F(DownloadRun, BroadcastPassesAddress255WithTheTarget) {
             SendMessageW(GetDlgItem(main, IDC_RADIO_PRIM), BM_SETCHECK, target == 0, 0);
             SendMessageW(GetDlgItem(main, IDC_RADIO_RED), BM_SETCHECK, target == 1, 0);
             PostClick(main, IDC_BUTTON_DOWNLOAD);
-            WaitForCaption(main, "Tavro Download - OK");
+            EXPECT_TRUE(WaitForCaption(main, "Tavro Download - OK"));
         });
         EXPECT_EQ(dlg.m_strDownloadInfo, target == 0 ? "Broadcast (prim) on COM 1 <main.fdl>"
                                                      : "Broadcast (red) on COM 1 <main.fdl>");
@@ -271,7 +271,7 @@ TEST_F(DownloadRun, RepeatDuringTheAbortWaitRunsAgainAfterThePollingEnds) {
         HWND second = WaitForStatusWindow(main);
         EXPECT_NE(second, first);
         Click(second, IDCANCEL);
-        WaitForCaption(main, "Tavro Download - Cancel");
+        EXPECT_TRUE(WaitForCaption(main, "Tavro Download - Cancel"));
     });
     EXPECT_EQ(Calls("InitDownload").size(), 2u);
     EXPECT_EQ(Calls("AbortDownload").size(), 2u);
@@ -289,7 +289,9 @@ TEST_F(DownloadRun, NoSecondRunWhilePolling) {
         SendMessageW(main, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(IsWindow(main));
         Click(status, IDCANCEL);
-        WaitForCaption(main, "Tavro Download - Cancel");
+        // The ignored close requests did not end the window once the loop was over.
+        EXPECT_TRUE(WaitForCaption(main, "Tavro Download - Cancel"));
+        EXPECT_TRUE(IsWindow(main));
     });
     EXPECT_EQ(Calls("InitDownload").size(), 1u);
 }
@@ -336,7 +338,7 @@ TEST_F(DownloadRun, PortListIsRefilledOnlyAfterTheRun) {
         Sleep(600); // longer than the refill's delay
         scansWhilePolling = Calls("GetCOMsStatus").size() - scansBefore;
         Click(status, IDCANCEL);
-        WaitForCaption(main, "Tavro Download - Cancel");
+        EXPECT_TRUE(WaitForCaption(main, "Tavro Download - Cancel"));
         WaitUntil([&] { return ComboItems(main, IDC_COMBO_PORT).size() == 2; });
         itemsAfter = ComboItems(main, IDC_COMBO_PORT);
     });
@@ -353,7 +355,9 @@ struct AwakeCase {
     const char* endCaption;
 };
 
-void PrintTo(const AwakeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AwakeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class KeepAwake : public DownloadRun, public testing::WithParamInterface<AwakeCase> {};
 

@@ -1,0 +1,32 @@
+// Any file the user points the file dialog at: its header is read for the
+// preview whatever it holds.
+#include "filedlg/header_reader.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size), std::ios::binary);
+    const std::vector<std::string> lines = filedlg::ReadHeaderLines(in);
+    if (lines.size() > static_cast<size_t>(filedlg::kMaxHeaderLines)) {
+        std::abort();
+    }
+    size_t total = 0;
+    for (const std::string& line : lines) {
+        if (line.size() > filedlg::kMaxHeaderLineLength || (!line.empty() && line[0] == ':') ||
+            line.find('\n') != std::string::npos) {
+            std::abort();
+        }
+        total += line.size();
+    }
+    if (total > size) {
+        std::abort(); // nothing is shown that the file does not hold
+    }
+    const std::string text = filedlg::HeaderDisplayText(lines);
+    if (lines.empty() != (text == "-- no info --")) {
+        std::abort();
+    }
+    return 0;
+}
