@@ -8,6 +8,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/help/TavroDownload.html
               ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION .)
 install(TARGETS Vardel Ostrel RUNTIME DESTINATION simulator LIBRARY DESTINATION simulator)
+install(FILES ${PROJECT_SOURCE_DIR}/vardel/README.md ${PROJECT_SOURCE_DIR}/vardel/Vardel.ini
+        DESTINATION simulator)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples/ DESTINATION samples OPTIONAL
         FILES_MATCHING PATTERN "*.fdl")
 

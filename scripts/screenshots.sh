@@ -31,6 +31,7 @@ for dpi in "${dpis[@]}"; do
     shots=build/screenshots/dpi$dpi
     rm -rf "$run_dir" && mkdir -p "$run_dir"
     cp build/windows/bin/{TavroDownload.exe,Vardel.dll,Ostrel.dll} "$run_dir"/
+    printf '[Vardel]\r\nPortMask=0x0005\r\nSpeedFactor=10\r\n' >"$run_dir/Vardel.ini"
     argument=""
     if [ -n "$sample" ]; then
         cp "$sample" "$run_dir"/

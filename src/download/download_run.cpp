@@ -1,12 +1,12 @@
 // One download run: the checks, the library calls, the status window and the
 // polling loop that keeps both windows up to date.
 #include "download/error_messages.h"
-#include "download/library_text.h"
 #include "download/phase_text.h"
 #include "download/poll_loop.h"
 #include "download/run_description.h"
 #include "download/status_dlg.h"
 #include "mainwnd/download_dlg.h"
+#include "platform/ansi_text.h"
 #include "platform/app_message.h"
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
@@ -108,7 +108,7 @@ void CDownloadDlg::RunDownload() {
     if (!CheckDownloadInput()) {
         return;
     }
-    const std::optional<std::string> libraryPath = download::PathForLibrary(m_strFilePath);
+    const std::optional<std::string> libraryPath = platform::AnsiCompatiblePath(m_strFilePath);
     if (!libraryPath) {
         platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_PATH_NOT_PASSABLE));
         FocusControl(IDC_EDIT_FILE);
@@ -120,9 +120,10 @@ void CDownloadDlg::RunDownload() {
 
     const std::string fileName = download::FileNameOfPath(m_strFilePath);
     m_strDownloadInfo = download::DownloadInfo(m_nCpmAddress, m_nTarget, m_nPort, fileName);
-    std::vector<char> path = download::LibraryBuffer(*libraryPath, download::kPathBufferChars);
+    std::vector<char> path =
+        download::LibraryBuffer(platform::ToAnsi(*libraryPath), download::kPathBufferChars);
     std::vector<char> initText = download::LibraryBuffer(
-        download::TextForLibrary(m_nTarget == 0 ? m_strPrimaryInit : m_strRedundantInit),
+        platform::ToAnsi(m_nTarget == 0 ? m_strPrimaryInit : m_strRedundantInit),
         download::kInitTextBufferChars);
     const int32_t result = m_pfnInitDownload(
         path.data(), initText.data(), m_nPort, download::TargetAndAddress(m_nTarget, m_nCpmAddress),

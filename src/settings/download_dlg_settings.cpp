@@ -2,6 +2,7 @@
 #include "app/download_app.h"
 #include "app/settings_path.h"
 #include "mainwnd/download_dlg.h"
+#include "platform/ansi_text.h"
 #include "platform/app_message.h"
 #include "platform/profile_file.h"
 #include "platform/text.h"
@@ -26,5 +27,12 @@ void CDownloadDlg::SetDefaultSettings() {
 
 void CDownloadDlg::WriteSettings() {
     platform::ProfileFile profile(TheApp().m_strProfileName);
-    settings::WriteSettings(*this, profile);
+    // The settings file is kept in the ANSI code page: a path it cannot hold
+    // is stored by its short form, which still finds the file next time,
+    // rather than with its foreign characters turned into '?'.
+    DownloadSettings stored = *this;
+    if (const std::optional<std::string> path = platform::AnsiCompatiblePath(m_strFilePath)) {
+        stored.m_strFilePath = *path;
+    }
+    settings::WriteSettings(stored, profile);
 }

@@ -40,6 +40,9 @@ struct Stats {
 };
 
 Stats Summarize(std::vector<double> values) {
+    if (values.empty()) {
+        return {0, 0, 0};
+    }
     std::sort(values.begin(), values.end());
     return {values[values.size() / 2], values[values.size() * 9 / 10], values.back()};
 }
@@ -50,6 +53,14 @@ PFN_AbortDownload g_realAbort = nullptr;
 int32_t VARDEL_API_CALL TimedAbort(int32_t handle) {
     g_abortCalledAt = NowMs();
     return g_realAbort(handle);
+}
+
+std::vector<double> g_readTimes;
+PFN_GetDownloadStatus g_realRead = nullptr;
+
+int64_t VARDEL_API_CALL TimedRead(int32_t handle) {
+    g_readTimes.push_back(NowMs()); // called on the window thread only
+    return g_realRead(handle);
 }
 
 const char* const kValidIni =
@@ -79,6 +90,10 @@ void CancelLatency(TempDir& dir, int presses) {
         for (int i = 0; i < presses; ++i) {
             PostClick(main, IDC_BUTTON_DOWNLOAD);
             const HWND status = WaitForStatus(main);
+            if (status == nullptr) {
+                std::printf("No status window: %s\n", TextOf(main).c_str());
+                return;
+            }
             Sleep(300 + random() % 200);
             g_abortCalledAt = 0;
             const double pressed = NowMs();
@@ -113,6 +128,8 @@ void CpuWhilePolling(int seconds) {
     CDownloadDlg dlg;
     double cpu = 0, wall = 0;
     RunModal(dlg, [&](HWND main) {
+        g_realRead = dlg.m_pfnGetDownloadStatus;
+        dlg.m_pfnGetDownloadStatus = TimedRead;
         PostClick(main, IDC_BUTTON_DOWNLOAD);
         const HWND status = WaitForStatus(main);
         Sleep(500);
@@ -125,6 +142,18 @@ void CpuWhilePolling(int seconds) {
     });
     std::printf("CPU while polling: %.1f ms of CPU in %.1f s (%.2f %% of one core)\n", cpu,
                 wall / 1000, 100.0 * cpu / wall);
+    std::vector<double> intervals;
+    for (size_t i = 1; i < g_readTimes.size(); ++i) {
+        intervals.push_back(g_readTimes[i] - g_readTimes[i - 1]);
+    }
+    if (intervals.empty()) {
+        std::printf("No status was read.\n");
+        return;
+    }
+    const Stats s = Summarize(intervals);
+    std::printf("Interval between status reads: min %.2f ms, median %.2f ms, max %.2f ms (%zu reads)\n",
+                *std::min_element(intervals.begin(), intervals.end()), s.median, s.max,
+                g_readTimes.size());
 }
 
 // The settings file through the Win32 profile functions, as the program uses it.

@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "snap.h"
+#include "test_support.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -65,10 +66,11 @@ bool IsEndCaption(const std::string& caption) {
            caption == "Tavro Download - Error";
 }
 
-// Follows the run until it ends, printing each new phase text and caption.
-void FollowRun(HWND main, HWND status) {
+// Follows the run until it ends, printing each new phase text and caption;
+// presses Cancel once the bar has passed cancelAt (when not negative).
+void FollowRun(HWND main, HWND status, int cancelAt = -1) {
     std::string lastMessage, lastCaption;
-    bool snapped = false;
+    bool snapped = false, cancelled = false;
     const ULONGLONG start = GetTickCount64();
     while (GetTickCount64() - start < 600000) {
         const std::string message = OneLine(ItemTextOf(status, IDC_STATIC_MESSAGE));
@@ -83,7 +85,11 @@ void FollowRun(HWND main, HWND status) {
             lastCaption = caption;
         }
         const LRESULT position = SendMessageW(GetDlgItem(status, IDC_PROGRESS), PBM_GETPOS, 0, 0);
-        if (!snapped && position >= 200) {
+        if (cancelAt >= 0 && !cancelled && position >= cancelAt) {
+            std::printf("  Pressing Cancel Download\n");
+            PostClick(status, IDCANCEL);
+            cancelled = true;
+        } else if (cancelAt < 0 && !snapped && position >= 200) {
             Snap("status-running", main, status);
             snapped = true;
         }
@@ -93,6 +99,55 @@ void FollowRun(HWND main, HWND status) {
         Sleep(50);
     }
     std::printf("The run did not end within 10 minutes.\n");
+}
+
+// One run from the button (or Repeat Download) to its end; false when a
+// message box came instead of a status window.
+HWND RunOnce(ProgramRun& run, HWND main, HWND pressOn, int pressId, int cancelAt) {
+    PostClick(pressOn, pressId);
+    WaitUntil([&] { return !IsWindow(pressOn) || pressOn == main; }, 5000);
+    const HWND status = WaitForWindow(main, L"Download Status");
+    if (const HWND box = run.WaitForMessageBox(status ? 0 : 3000)) {
+        std::printf("Message box \"%s\": %s\n", TextOf(box).c_str(),
+                    OneLine(ProgramRun::MessageBoxText(box)).c_str());
+        ProgramRun::PressOk(box);
+        return nullptr;
+    }
+    if (status != nullptr) {
+        FollowRun(main, status, cancelAt);
+        std::printf("Result: %s / %s\n", TextOf(main).c_str(),
+                    OneLine(ItemTextOf(status, IDC_STATIC_MESSAGE)).c_str());
+    }
+    return status;
+}
+
+// Downloads the file three times through the windows: to its end, cancelled
+// halfway, and with a fault injected into the simulated CPM's flash.
+void DownloadThreeWays(ProgramRun& run, HWND main, const std::wstring& simulatorIni) {
+    std::printf("Pressing Download:\n");
+    HWND status = RunOnce(run, main, main, IDC_BUTTON_DOWNLOAD, -1);
+    if (status == nullptr) {
+        return;
+    }
+    Snap("status-succeeded", status);
+    std::printf("Pressing Repeat Download, then Cancel Download:\n");
+    status = RunOnce(run, main, status, IDC_BUTTON_REPEAT, 250);
+    if (status == nullptr) {
+        return;
+    }
+    Snap("status-cancelled", status);
+    const std::string original = ReadFileBytes(simulatorIni);
+    WriteFileBytes(simulatorIni,
+                   original + "\r\n[Fault]\r\nPhase=3\r\nCondition=17\r\nPercent=40\r\n");
+    std::printf("Pressing Repeat Download with a flash fault injected into the simulated CPM:\n");
+    status = RunOnce(run, main, status, IDC_BUTTON_REPEAT, -1);
+    WriteFileBytes(simulatorIni, original);
+    if (status == nullptr) {
+        return;
+    }
+    Snap("status-failed", status);
+    PostClick(status, IDCANCEL); // Exit
+    WaitUntil([&] { return !IsWindow(status); }, 5000);
 }
 
 void ShowAboutBox(HWND main) {
@@ -132,20 +187,7 @@ int wmain(int argc, wchar_t** argv) {
     Snap("main-window", main);
 
     if (!ItemTextOf(main, IDC_EDIT_FILE).empty()) {
-        std::printf("Pressing Download:\n");
-        PostClick(main, IDC_BUTTON_DOWNLOAD);
-        const HWND status = WaitForWindow(main, L"Download Status");
-        if (const HWND box = run.WaitForMessageBox(status ? 0 : 3000)) {
-            std::printf("Message box \"%s\": %s\n", TextOf(box).c_str(),
-                        OneLine(ProgramRun::MessageBoxText(box)).c_str());
-            ProgramRun::PressOk(box);
-        } else if (status != nullptr) {
-            FollowRun(main, status);
-            std::printf("Result: %s / %s\n", TextOf(main).c_str(),
-                        OneLine(ItemTextOf(status, IDC_STATIC_MESSAGE)).c_str());
-            Snap("status-ended", status);
-            PostClick(status, IDCANCEL);
-        }
+        DownloadThreeWays(run, main, folder + L"Vardel.ini");
     }
     ShowAboutBox(main);
     WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 2000);
