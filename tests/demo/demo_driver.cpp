@@ -29,38 +29,6 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* caption;
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK FindCaptionProc(HWND hwnd, LPARAM lParam) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t caption[64] = {};
-    GetWindowTextW(hwnd, caption, 64);
-    if (pid == search->processId && hwnd != search->except && IsWindowVisible(hwnd) &&
-        lstrcmpW(caption, search->caption) == 0) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible window of the program with this caption, other than main.
-HWND WaitForWindow(HWND main, const wchar_t* caption) {
-    WindowSearch search{0, caption, main, nullptr};
-    GetWindowThreadProcessId(main, &search.processId);
-    WaitUntil([&] {
-        EnumWindows(FindCaptionProc, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    });
-    return search.found;
-}
-
 bool IsEndCaption(const std::string& caption) {
     return caption == "Tavro Download - OK" || caption == "Tavro Download - Cancel" ||
            caption == "Tavro Download - Error";
@@ -106,7 +74,7 @@ void FollowRun(HWND main, HWND status, int cancelAt = -1) {
 HWND RunOnce(ProgramRun& run, HWND main, HWND pressOn, int pressId, int cancelAt) {
     PostClick(pressOn, pressId);
     WaitUntil([&] { return !IsWindow(pressOn) || pressOn == main; }, 5000);
-    const HWND status = WaitForWindow(main, L"Download Status");
+    const HWND status = run.WaitForDialog("Download Status", main);
     if (const HWND box = run.WaitForMessageBox(status ? 0 : 3000)) {
         std::printf("Message box \"%s\": %s\n", TextOf(box).c_str(),
                     OneLine(ProgramRun::MessageBoxText(box)).c_str());
@@ -150,9 +118,9 @@ void DownloadThreeWays(ProgramRun& run, HWND main, const std::wstring& simulator
     WaitUntil([&] { return !IsWindow(status); }, 5000);
 }
 
-void ShowAboutBox(HWND main) {
+void ShowAboutBox(ProgramRun& run, HWND main) {
     PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    const HWND about = WaitForWindow(main, L"Tavro Download");
+    const HWND about = run.WaitForDialog("Tavro Download", main);
     if (about == nullptr) {
         std::printf("The About box did not show.\n");
         return;
@@ -189,7 +157,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!ItemTextOf(main, IDC_EDIT_FILE).empty()) {
         DownloadThreeWays(run, main, folder + L"Vardel.ini");
     }
-    ShowAboutBox(main);
+    ShowAboutBox(run, main);
     WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 2000);
     PostClick(main, IDC_BUTTON_EXIT);
     if (!run.WaitForExit()) {

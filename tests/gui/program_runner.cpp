@@ -24,12 +24,17 @@ bool IsMessageBox(HWND hwnd) {
     return false;
 }
 
+bool IsMainWindow(HWND hwnd) {
+    return GetDlgItem(hwnd, kDownloadButtonId) != nullptr;
+}
+
 struct SearchData {
     DWORD processId;
-    bool messageBox;
+    const std::function<bool(HWND)>* wanted;
     HWND found;
 };
 
+// Visible dialog windows of the process that the predicate wants.
 BOOL CALLBACK SearchProc(HWND hwnd, LPARAM lParam) {
     SearchData* data = reinterpret_cast<SearchData*>(lParam);
     DWORD pid = 0;
@@ -39,9 +44,7 @@ BOOL CALLBACK SearchProc(HWND hwnd, LPARAM lParam) {
     if (pid != data->processId || !IsWindowVisible(hwnd) || lstrcmpW(className, L"#32770") != 0) {
         return TRUE;
     }
-    const bool isMain = GetDlgItem(hwnd, kDownloadButtonId) != nullptr;
-    const bool isBox = !isMain && IsMessageBox(hwnd);
-    if (data->messageBox ? isBox : isMain) {
+    if ((*data->wanted)(hwnd)) {
         data->found = hwnd;
         return FALSE;
     }
@@ -75,10 +78,28 @@ ProgramRun::~ProgramRun() {
     CloseHandle(m_process.hProcess);
 }
 
-HWND ProgramRun::FindWindowOfProcess(bool messageBox) const {
-    SearchData data{m_process.dwProcessId, messageBox, nullptr};
+HWND ProgramRun::FindWindowOfProcess(const std::function<bool(HWND)>& wanted) const {
+    SearchData data{m_process.dwProcessId, &wanted, nullptr};
     EnumWindows(SearchProc, reinterpret_cast<LPARAM>(&data));
     return data.found;
+}
+
+HWND ProgramRun::FindWindowOfProcess(bool messageBox) const {
+    return FindWindowOfProcess([messageBox](HWND hwnd) {
+        return messageBox ? !IsMainWindow(hwnd) && IsMessageBox(hwnd) : IsMainWindow(hwnd);
+    });
+}
+
+HWND ProgramRun::WaitForDialog(const std::string& caption, HWND except, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindWindowOfProcess(
+                [&](HWND hwnd) { return hwnd != except && TextOf(hwnd) == caption; });
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
 }
 
 HWND ProgramRun::WaitForMessageBox(DWORD timeoutMs) {

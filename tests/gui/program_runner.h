@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     // message box's text control, the main window when it has the Download button.
     HWND WaitForMessageBox(DWORD timeoutMs = 15000);
     HWND WaitForMainWindow(DWORD timeoutMs = 15000);
+    // A dialog window of the process with this caption, other than except.
+    HWND WaitForDialog(const std::string& caption, HWND except, DWORD timeoutMs = 15000);
     static std::string MessageBoxText(HWND box);
     static void PressOk(HWND box);
     bool WaitForExit(DWORD timeoutMs = 15000);
@@ -36,6 +39,7 @@ public:
 
 private:
     HWND FindWindowOfProcess(bool messageBox) const;
+    HWND FindWindowOfProcess(const std::function<bool(HWND)>& wanted) const;
     PROCESS_INFORMATION m_process = {};
 };
 

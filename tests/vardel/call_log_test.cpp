@@ -1,4 +1,5 @@
 #include "sim/call_log.h"
+#include "sim_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -26,16 +27,11 @@ TEST_P(CallLogLine, IsTabSeparatedWithArrowAndCrLf) {
     EXPECT_EQ(GetParam().line, GetParam().expected);
 }
 
+// A request whose fields all differ from the defaults, so each is seen in the line.
 InitRequest Request() {
-    InitRequest r;
-    r.path = "C:\\fw\\main.fdl";
-    r.initText = "0xFD Adr 0x08 0x00 0x01 0xFF LRC";
+    InitRequest r = DefaultRequest();
     r.port = 3;
     r.targetAndAddress = 0x105;
-    r.baudRate = 9600;
-    r.dataBits = 8;
-    r.stopBits = 1;
-    r.parity = 1;
     r.retry = 200;
     return r;
 }

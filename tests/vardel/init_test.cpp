@@ -1,4 +1,5 @@
 #include "sim/init_request.h"
+#include "sim_test_support.h"
 #include "sim/line_settings.h"
 #include "sim/sim_config.h"
 
@@ -37,20 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TelegramCase{"0x", 0}, TelegramCase{"FD", 0}, TelegramCase{"0xG1", 0},
                     TelegramCase{"0xFD,Adr", 0}, TelegramCase{"1xFD", 0}));
 
-InitRequest ValidRequest() {
-    InitRequest r;
-    r.path = "C:\\fw\\main.fdl";
-    r.initText = kPrimaryInit;
-    r.port = 1;
-    r.targetAndAddress = 1;
-    r.baudRate = 9600;
-    r.dataBits = 8;
-    r.stopBits = 1;
-    r.parity = 1;
-    r.retry = 4;
-    return r;
-}
-
 struct CheckCase {
     const char* name;
     std::function<void(InitRequest&)> change;
@@ -65,7 +52,7 @@ class InitCheck : public testing::TestWithParam<CheckCase> {};
 
 TEST_P(InitCheck, RefusesWhatTheCpmDoesNotSpeak) {
     const vardel::SimConfig config = vardel::ReadSimConfig("[Vardel]\nPortMask=0x0005\n");
-    InitRequest request = ValidRequest();
+    InitRequest request = DefaultRequest();
     GetParam().change(request);
     EXPECT_EQ(vardel::CheckInitRequest(request, config), GetParam().code);
 }
@@ -120,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(InitCheck, FollowsTheConfiguredLine) {
     const vardel::SimConfig config =
         vardel::ReadSimConfig("[Line]\nBaudRate=19200\nDataBits=7\nStopBits=2\nParity=NONE\n");
-    InitRequest request = ValidRequest();
+    InitRequest request = DefaultRequest();
     EXPECT_EQ(vardel::CheckInitRequest(request, config), -3);
     request.baudRate = 19200;
     EXPECT_EQ(vardel::CheckInitRequest(request, config), -4);

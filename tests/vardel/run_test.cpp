@@ -1,3 +1,4 @@
+#include "sim_test_support.h"
 #include "fake_pacer.h"
 #include "sim/run_executor.h"
 #include "sim/timing_model.h"
@@ -159,16 +160,6 @@ Outcome Execute(const RunPlan& plan, const std::vector<Fault>& faults = {}, int 
                                  [&](DownloadStatus s) { o.published.push_back(s); }};
     o.end = vardel::ExecutePlan(plan, faults, retry, kTiming, o.pacer, hooks);
     return o;
-}
-
-std::vector<int32_t> PhasesOf(const std::vector<DownloadStatus>& statuses) {
-    std::vector<int32_t> phases;
-    for (const DownloadStatus& s : statuses) {
-        if (phases.empty() || phases.back() != s.phase) {
-            phases.push_back(s.phase);
-        }
-    }
-    return phases;
 }
 
 TEST(Run, GoesThroughThePhasesInOrderWithRisingProgress) {

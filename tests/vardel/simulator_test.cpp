@@ -1,5 +1,6 @@
 #include "fake_pacer.h"
 #include "hex_text.h"
+#include "sim_test_support.h"
 #include "sim/simulator.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +20,6 @@ const char* const kFile = "C:\\fw\\main.fdl";
 const char* const kBroken = "C:\\fw\\broken.fdl";
 const int32_t kAnyHandle = INT32_MAX; // expected: some handle, 0 or more
 
-InitRequest Request(const std::string& path = kFile) {
-    InitRequest r;
-    r.path = path;
-    r.initText = "0xFD Adr 0x08 0x00 0x01 0xFF LRC";
-    r.port = 1;
-    r.targetAndAddress = 1;
-    r.baudRate = 9600;
-    r.dataBits = 8;
-    r.stopBits = 1;
-    r.parity = 1;
-    r.retry = 4;
-    return r;
-}
-
 class SimulatorTest : public testing::Test {
 protected:
     SimulatorTest() {
@@ -40,7 +27,7 @@ protected:
         m_files[kBroken] = hextext::File("garbage\r\n");
     }
 
-    int32_t Init(const std::string& config, const InitRequest& request = Request(),
+    int32_t Init(const std::string& config, const InitRequest& request = DefaultRequest(kFile),
                  int32_t ostrelVersion = vardel::kOstrelVersion) {
         return m_sim.InitDownload(request, ReadSimConfig(config), ostrelVersion);
     }
@@ -94,7 +81,7 @@ class InitDownload : public SimulatorTest, public testing::WithParamInterface<In
 
 TEST_P(InitDownload, ReturnsAHandleOrTheFirstFailingCheck) {
     const InitCase& c = GetParam();
-    InitRequest request = Request();
+    InitRequest request = DefaultRequest(kFile);
     c.change(request);
     const int32_t result = Init(c.config, request, c.ostrelVersion);
     if (c.expected == kAnyHandle) {
@@ -142,7 +129,7 @@ TEST_F(SimulatorTest, EachInitGivesANewHandle) {
 }
 
 TEST_F(SimulatorTest, UnknownHandleIsAWrongDownloadId) {
-    const int32_t refused = Init("", Request("C:\\none.fdl"));
+    const int32_t refused = Init("", DefaultRequest("C:\\none.fdl"));
     EXPECT_EQ(refused, -9);
     for (int32_t handle : {-9, 0, 1, 77}) {
         EXPECT_EQ(m_sim.StartDownload(handle).result, -700);
@@ -152,16 +139,6 @@ TEST_F(SimulatorTest, UnknownHandleIsAWrongDownloadId) {
         EXPECT_EQ(status.status, -700);
         EXPECT_EQ(status.phase, 7);
     }
-}
-
-std::vector<int32_t> PhasesOf(const std::vector<DownloadStatus>& statuses) {
-    std::vector<int32_t> phases;
-    for (const DownloadStatus& s : statuses) {
-        if (phases.empty() || phases.back() != s.phase) {
-            phases.push_back(s.phase);
-        }
-    }
-    return phases;
 }
 
 TEST_F(SimulatorTest, DownloadPreparesThenRunsEveryPhaseToSuccess) {
@@ -233,7 +210,7 @@ class RunEnd : public SimulatorTest, public testing::WithParamInterface<RunCase>
 
 TEST_P(RunEnd, FollowsTheCpmsAndTheFaults) {
     const RunCase& c = GetParam();
-    InitRequest request = Request();
+    InitRequest request = DefaultRequest(kFile);
     request.targetAndAddress = c.targetAndAddress;
     const int32_t handle = Init(c.config, request);
     ASSERT_GE(handle, 0);
@@ -285,7 +262,7 @@ TEST_F(SimulatorTest, CallLogHasALinePerCall) {
     std::filesystem::remove(log);
     const std::string config = "[Vardel]\nCallLog=" + log.string() + "\n[Script]\nReads=7/9\n";
     m_sim.GetCOMsStatus(ReadSimConfig(config));
-    InitRequest request = Request();
+    InitRequest request = DefaultRequest(kFile);
     request.retry = 255;
     const int32_t handle = Init(config, request);
     m_sim.StartDownload(handle);
