@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 TEST(Resources, StringTableMatchesTheTextsOfTheCode) {
@@ -50,6 +52,34 @@ TEST(Resources, ProgramIconComesInEverySizeWindowsAsksFor) {
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
     }
+}
+
+// What Explorer's properties show of the program: the same version as the
+// About box, and that it is Tavro Download.
+TEST(Resources, ProgramCarriesItsVersion) {
+    const std::wstring exe = platform::ProgramFolder() + L"TavroDownload.exe";
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> data(size);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, data.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020002u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00020002u);
+    const auto text = [&](const wchar_t* name) {
+        wchar_t* value = nullptr;
+        UINT chars = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+        if (!VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &chars)) {
+            return std::string();
+        }
+        return platform::Narrow(value);
+    };
+    EXPECT_EQ(text(L"ProductName"), "Tavro Download");
+    EXPECT_EQ(text(L"FileVersion"), "2.2");
+    EXPECT_EQ(text(L"ProductVersion"), "2.2");
 }
 
 } // namespace

@@ -346,6 +346,37 @@ TEST_F(DownloadRun, PortListIsRefilledOnlyAfterTheRun) {
     EXPECT_EQ(itemsAfter, (std::vector<std::string>{"COM 1", "COM 2"}));
 }
 
+// Stops the status window from being created, as a system out of window
+// resources would.
+LRESULT CALLBACK RefuseStatusWindow(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+        if (create->lpszName != nullptr && !IS_INTRESOURCE(create->lpszName) &&
+            lstrcmpW(create->lpszName, L"Download Status") == 0) {
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(DownloadRun, StatusWindowThatCannotBeMadeAbortsTheStartedDownload) {
+    Script("0/9 100/3", "AfterAbort=-701/7\r\n");
+    bool mainEnabled = false;
+    RunModal(m_dlg, [&](HWND main) {
+        const HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseStatusWindow, nullptr,
+                                             GetWindowThreadProcessId(main, nullptr));
+        Click(main, IDC_BUTTON_DOWNLOAD);
+        UnhookWindowsHookEx(hook);
+        mainEnabled = IsWindowEnabled(main);
+    });
+    EXPECT_EQ(Calls("StartDownload").size(), 1u);
+    EXPECT_EQ(Calls("AbortDownload").size(), 1u); // not left running unseen
+    EXPECT_EQ(m_boxes.Texts(),
+              std::vector<std::string>{"The download was started, but its status window could not "
+                                       "be opened.\nThe download has been aborted."});
+    EXPECT_TRUE(mainEnabled);
+}
+
 // The computer must not sleep while a run is polled, and may again after it,
 // whichever way the run ended.
 struct AwakeCase {
