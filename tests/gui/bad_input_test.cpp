@@ -877,6 +877,11 @@ void PrintTo(const AddressRow& row, std::ostream* os) {
     *os << row.name;
 }
 
+const char* TenThousandDigits() {
+    static const std::string digits(10000, '7');
+    return digits.c_str();
+}
+
 class AddressText : public InProcess, public testing::WithParamInterface<AddressRow> {};
 
 TEST_P(AddressText, DownloadTakesTheNumberOrSaysWhy) {
@@ -928,6 +933,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AddressRow{"TwoToThe32Plus5", "4294967301", {kMessage725}, -1},
                     AddressRow{"MinusTwoToThe32Plus5", "-4294967291", {kMessage725}, -1},
                     AddressRow{"TwentyThreeDigits", "99999999999999999999999", {kMessage725}, -1},
+                    AddressRow{"TenThousandDigits", TenThousandDigits(), {kMessage725}, -1},
                     AddressRow{"BlankInside", "5 5", {kIntegerMessage}, 7},
                     AddressRow{"Hexadecimal", "0x05", {kIntegerMessage}, 7},
                     AddressRow{"FullwidthDigit", "\xEF\xBC\x95", {kIntegerMessage}, 7},
@@ -967,7 +973,7 @@ TEST_P(MisbehavingLibrary, NeverShownAsDoneUnlessDoneAndAlwaysStoppable) {
     for (const char* c = row.reads; *c; ++c) {
         pairs += *c == ' ';
     }
-    std::string caption, message, cancelText, endCaption, endMessage;
+    std::string caption, message, cancelText, percent, endCaption, endMessage;
     int progress = -1;
     bool repeatEnabled = true;
     RunModal(m_dlg, [&](HWND main) {
@@ -981,6 +987,7 @@ TEST_P(MisbehavingLibrary, NeverShownAsDoneUnlessDoneAndAlwaysStoppable) {
         message = ItemTextOf(status, IDC_STATIC_MESSAGE);
         progress = ProgressOf(status);
         cancelText = ItemTextOf(status, IDCANCEL);
+        percent = ItemTextOf(status, IDC_STATIC_PERCENT);
         repeatEnabled = IsWindowEnabled(GetDlgItem(status, IDC_BUTTON_REPEAT)) != FALSE;
         if (!IsEndCaption(caption)) {
             Click(status, IDCANCEL);
@@ -993,6 +1000,7 @@ TEST_P(MisbehavingLibrary, NeverShownAsDoneUnlessDoneAndAlwaysStoppable) {
         EXPECT_EQ(caption, row.caption);
         EXPECT_EQ(message, row.message);
         EXPECT_EQ(progress, row.progress);
+        EXPECT_NE(percent, "100");
         EXPECT_EQ(cancelText, "Cancel Download");
         EXPECT_FALSE(repeatEnabled);
         EXPECT_EQ(Calls("AbortDownload").size(), 1u);
