@@ -17,7 +17,6 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -182,20 +181,25 @@ std::string StandInIni(const TempDir& dir, bool scripted) {
            (scripted ? "[Script]\r\nReads=0/9 250/5 500/7\r\n" : "");
 }
 
-class ProgramProcess : public testing::Test {
-protected:
+// One row's own folder with the program, the stand-in and the settings file.
+class ProgramFolder {
+public:
     // A process started by a test must not read the test's own stand-in configuration.
-    void SetUp() override { SetEnvironmentVariableW(L"VARDEL_CONFIG", nullptr); }
-    void TearDown() override {
+    ProgramFolder() { SetEnvironmentVariableW(L"VARDEL_CONFIG", nullptr); }
+    ~ProgramFolder() {
         if (m_writeLock != INVALID_HANDLE_VALUE) {
             CloseHandle(m_writeLock);
         }
         SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+protected:
     std::wstring Ini() const { return m_dir.File(L"tavrodownload.ini"); }
     // Windows refuses every write to a read-only file. Wine run as root does
     // not (root writes past the file's Unix mode), so the file is also held
-    // open without write sharing for the test, which refuses them there too.
+    // open without write sharing for the row, which refuses them there too.
     void MakeSettingsReadOnly() {
         SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
         m_writeLock = CreateFileW(Ini().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -211,10 +215,10 @@ protected:
 
 // --- 1. Settings files --------------------------------------------------------
 
-const char* const kSettingsFile = "C:\\fw\\main.fdl";
+const char* const kIniFile = "C:\\fw\\main.fdl";
 
 std::string ValidSettings() {
-    return SettingsText(17, kSettingsFile);
+    return SettingsText(17, kIniFile);
 }
 
 // Megabytes of lines of other tools in front of the record: comments and
@@ -233,21 +237,48 @@ const std::string& HugeJunk() {
     return junk;
 }
 
-std::string Utf16WithBom(const std::string& text) {
-    const std::wstring wide = platform::Widen(text);
+// The settings files of the rows.
+std::string EmptyFile() {
+    return {};
+}
+std::string NulBytes() { // what a power loss during a write may leave
+    return std::string(4096, '\0');
+}
+std::string Garbage() {
+    return BinaryBytes(64 * 1024);
+}
+std::string HugeFile() {
+    return HugeJunk() + ValidSettings();
+}
+std::string Utf16WithBom() { // Notepad's "Unicode"
+    const std::wstring wide = platform::Widen(ValidSettings());
     std::string bytes = "\xFF\xFE";
     bytes.append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
     return bytes;
 }
-
-std::string WithoutCarriageReturns(std::string text) {
+std::string LineFeedsOnly() {
     std::string out;
-    for (char c : text) {
+    for (char c : ValidSettings()) {
         if (c != '\r') {
             out += c;
         }
     }
     return out;
+}
+std::string BlanksAndQuotes() {
+    return std::string("[DOWNLOAD]\r\n  CPMADR = 17  \r\nPRIMARYINITSTRING = ") + kPrimaryInit +
+           " \r\nREDUNDANTINITSTRING=\t" + kRedundantInit +
+           "\r\nPORT= COM1\r\nBAUDRATE =9600\r\nPARITY = ODD\r\nDATABITS= 8\r\nSTOPBITS = 1"
+           "\r\nFILENAME = \"C:\\my fw\\main.fdl\" \r\nTARGET = PRIMARY \r\n";
+}
+std::string DuplicateKeys() {
+    return ValidSettings() + "CPMADR=200\r\nPORT=COM9\r\nBAUDRATE=1\r\nFILENAME=C:\\x.fdl\r\n";
+}
+std::string DuplicateSections() {
+    return ValidSettings() + SettingsText(42, "C:\\other.fdl");
+}
+std::string InvalidRecord() {
+    return "[DOWNLOAD]\r\nBAUDRATE=115200\r\nRETRY=7\r\nCPMADR=17\r\n";
 }
 
 struct StartUpRow {
@@ -259,20 +290,18 @@ struct StartUpRow {
     const char* address;
     const char* file;
     bool fileUnchanged; // byte for byte; otherwise rewritten
-    // The next start, on what the first one left:
-    std::vector<std::string> nextMessages;
-    const char* nextAddress;
+    // The next start, on what the first one left, shows the same address and
+    // says the same again (nothing could be written) or nothing.
+    bool nextSaysTheSame;
 };
 
-void PrintTo(const StartUpRow& row, std::ostream* os) {
-    *os << row.name;
-}
+class SettingsFileAtStartUp : public ProgramFolder {
+public:
+    void Check(const StartUpRow& row);
+};
 
-class SettingsFileAtStartUp : public ProgramProcess,
-                              public testing::WithParamInterface<StartUpRow> {};
-
-TEST_P(SettingsFileAtStartUp, ProgramRunsAndTheFileIsNotDamaged) {
-    const StartUpRow& row = GetParam();
+// The program runs on whatever the file holds, and the file is not damaged.
+void SettingsFileAtStartUp::Check(const StartUpRow& row) {
     PrepareProgramFolder(m_dir, StandInIni(m_dir, true));
     std::string before;
     if (row.content) {
@@ -302,120 +331,40 @@ TEST_P(SettingsFileAtStartUp, ProgramRunsAndTheFileIsNotDamaged) {
 
     const ProgramOutcome next = RunProgram(m_dir, L"", false);
     EXPECT_TRUE(next.exited);
-    EXPECT_EQ(next.startMessages, row.nextMessages);
-    EXPECT_EQ(next.address, row.nextAddress);
+    EXPECT_EQ(next.startMessages, row.nextSaysTheSame ? row.messages : std::vector<std::string>());
+    EXPECT_EQ(next.address, row.address);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SettingsFileAtStartUp,
-    testing::Values(
-        StartUpRow{
-            "Empty", [] { return std::string(); }, false, {kMessage726}, "1", "", false, {}, "1"},
-        // What a power loss during a write may leave.
-        StartUpRow{"OnlyNulBytes",
-                   [] { return std::string(4096, '\0'); },
-                   false,
-                   {kMessage726},
-                   "1",
-                   "",
-                   false,
-                   {},
-                   "1"},
-        StartUpRow{"BinaryGarbage",
-                   [] { return BinaryBytes(64 * 1024); },
-                   false,
-                   {kMessage726},
-                   "1",
-                   "",
-                   false,
-                   {},
-                   "1"},
-        StartUpRow{"SixMegabytesBeforeTheRecord",
-                   [] { return HugeJunk() + ValidSettings(); },
-                   false,
-                   {},
-                   "17",
-                   kSettingsFile,
-                   true,
-                   {},
-                   "17"},
-        StartUpRow{"Utf16WithByteOrderMark",
-                   [] { return Utf16WithBom(ValidSettings()); },
-                   false,
-                   {},
-                   "17",
-                   kSettingsFile,
-                   true,
-                   {},
-                   "17"},
-        StartUpRow{"LineFeedsOnly",
-                   [] { return WithoutCarriageReturns(ValidSettings()); },
-                   false,
-                   {},
-                   "17",
-                   kSettingsFile,
-                   true,
-                   {},
-                   "17"},
-        StartUpRow{"BlanksAndQuotesAroundValues",
-                   [] {
-                       return std::string("[DOWNLOAD]\r\n  CPMADR = 17  \r\nPRIMARYINITSTRING = ") +
-                              kPrimaryInit + " \r\nREDUNDANTINITSTRING=\t" + kRedundantInit +
-                              "\r\nPORT= COM1\r\nBAUDRATE =9600\r\nPARITY = ODD\r\nDATABITS= 8"
-                              "\r\nSTOPBITS = 1\r\nFILENAME = \"C:\\my fw\\main.fdl\" \r\n"
-                              "TARGET = PRIMARY \r\n";
-                   },
-                   false,
-                   {},
-                   "17",
-                   "C:\\my fw\\main.fdl",
-                   true,
-                   {},
-                   "17"},
-        StartUpRow{"DuplicateKeysTheFirstCounts",
-                   [] {
-                       return ValidSettings() +
-                              "CPMADR=200\r\nPORT=COM9\r\nBAUDRATE=1\r\nFILENAME=C:\\x.fdl\r\n";
-                   },
-                   false,
-                   {},
-                   "17",
-                   kSettingsFile,
-                   true,
-                   {},
-                   "17"},
-        StartUpRow{"DuplicateSectionsTheFirstCounts",
-                   [] { return ValidSettings() + SettingsText(42, "C:\\other.fdl"); },
-                   false,
-                   {},
-                   "17",
-                   kSettingsFile,
-                   true,
-                   {},
-                   "17"},
-        StartUpRow{"ReadOnlyValid", ValidSettings, true, {}, "17", kSettingsFile, true, {}, "17"},
-        // Nothing can be written: the defaults are used now, and the file stays
-        // as the user left it, so the next start says the same.
-        StartUpRow{
-            "ReadOnlyInvalid",
-            [] { return std::string("[DOWNLOAD]\r\nBAUDRATE=115200\r\nRETRY=7\r\nCPMADR=17\r\n"); },
-            true,
-            {kMessage726},
-            "1",
-            "",
-            true,
-            {kMessage726},
-            "1"},
-        StartUpRow{"FolderInsteadOfTheFile",
-                   nullptr,
-                   false,
-                   {kMessage726},
-                   "1",
-                   "",
-                   true,
-                   {kMessage726},
-                   "1"}),
-    [](const testing::TestParamInfo<StartUpRow>& info) { return info.param.name; });
+const char* const kQuotedFile = "C:\\my fw\\main.fdl"; // FILENAME = "C:\my fw\main.fdl"
+
+// clang-format off
+const StartUpRow kStartUpRows[] = {
+    // name               settings file      read-  first start: messages, address,
+    //                                       only   file field; file unchanged; next start the same
+    {"Empty",             EmptyFile,         false, {kMessage726}, "1",  "",          false, false},
+    {"OnlyNulBytes",      NulBytes,          false, {kMessage726}, "1",  "",          false, false},
+    {"BinaryGarbage",     Garbage,           false, {kMessage726}, "1",  "",          false, false},
+    {"SixMegabytesFirst", HugeFile,          false, {},            "17", kIniFile,    true,  false},
+    {"Utf16WithBom",      Utf16WithBom,      false, {},            "17", kIniFile,    true,  false},
+    {"LineFeedsOnly",     LineFeedsOnly,     false, {},            "17", kIniFile,    true,  false},
+    {"BlanksAndQuotes",   BlanksAndQuotes,   false, {},            "17", kQuotedFile, true,  false},
+    // The first of the keys and of the sections counts, as for Windows.
+    {"DuplicateKeys",     DuplicateKeys,     false, {},            "17", kIniFile,    true,  false},
+    {"DuplicateSections", DuplicateSections, false, {},            "17", kIniFile,    true,  false},
+    {"ReadOnlyValid",     ValidSettings,     true,  {},            "17", kIniFile,    true,  false},
+    // Nothing can be written: the defaults are used now, and the file stays
+    // as the user left it, so the next start says the same.
+    {"ReadOnlyInvalid",   InvalidRecord,     true,  {kMessage726}, "1",  "",          true,  true},
+    {"FolderInItsPlace",  nullptr,           false, {kMessage726}, "1",  "",          true,  true},
+};
+// clang-format on
+
+TEST(BadInput, SettingsFileAtStartUp) {
+    for (const StartUpRow& row : kStartUpRows) {
+        SCOPED_TRACE(row.name);
+        SettingsFileAtStartUp().Check(row);
+    }
+}
 
 // A download started on settings with long or repeated values: the library
 // gets what the user set, whole, and the file keeps it for the next start.
@@ -431,15 +380,13 @@ struct SettingsDownloadRow {
     const char* box; // expected message box; nullptr: the run ends OK
 };
 
-void PrintTo(const SettingsDownloadRow& row, std::ostream* os) {
-    *os << row.name;
-}
+class SettingsFileAtDownload : public ProgramFolder {
+public:
+    void Check(const SettingsDownloadRow& row);
+};
 
-class SettingsFileAtDownload : public ProgramProcess,
-                               public testing::WithParamInterface<SettingsDownloadRow> {};
-
-TEST_P(SettingsFileAtDownload, LibraryGetsTheValuesWholeAndTheFileKeepsThem) {
-    const SettingsDownloadRow& row = GetParam();
+// The library gets the values whole, and the file keeps them.
+void SettingsFileAtDownload::Check(const SettingsDownloadRow& row) {
     PrepareProgramFolder(m_dir, StandInIni(m_dir, row.scripted));
     const std::string junk = row.junkBefore ? row.junkBefore() : "";
     const std::string before =
@@ -489,27 +436,28 @@ TEST_P(SettingsFileAtDownload, LibraryGetsTheValuesWholeAndTheFileKeepsThem) {
     EXPECT_EQ(next.address, "18");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SettingsFileAtDownload,
-    testing::Values(
-        // The library opens the 5000-character path itself and cannot.
-        SettingsDownloadRow{"FileNameOf5000Characters", nullptr, LongPath(5000), kPrimaryInit,
-                            kRedundantInit, "", false, false, kCannotOpen},
-        // Longer than the library's 256-character buffer.
-        SettingsDownloadRow{"InitStringsOf600And1200Characters", nullptr, "C:\\fw\\main.fdl",
-                            LongInitText(600), LongInitText(1200), "", false, true, nullptr},
-        SettingsDownloadRow{"DuplicateKeys", nullptr, "C:\\fw\\main.fdl", kPrimaryInit,
-                            kRedundantInit, "CPMADR=99\r\nFILENAME=C:\\other.fdl\r\n", false, true,
-                            nullptr},
-        SettingsDownloadRow{"DuplicateSections", nullptr, "C:\\fw\\main.fdl", kPrimaryInit,
-                            kRedundantInit, SettingsText(42, "C:\\other.fdl"), false, true,
-                            nullptr},
-        SettingsDownloadRow{"SixMegabytesBeforeTheRecord", HugeJunk, "C:\\fw\\main.fdl",
-                            kPrimaryInit, kRedundantInit, "", false, true, nullptr},
-        // The user's choice is used although it cannot be kept.
-        SettingsDownloadRow{"ReadOnly", nullptr, "C:\\fw\\main.fdl", kPrimaryInit, kRedundantInit,
-                            "", true, true, nullptr}),
-    [](const testing::TestParamInfo<SettingsDownloadRow>& info) { return info.param.name; });
+const SettingsDownloadRow kSettingsDownloadRows[] = {
+    // The library opens the 5000-character path itself and cannot.
+    {"FileNameOf5000Characters", nullptr, LongPath(5000), kPrimaryInit, kRedundantInit, "", false,
+     false, kCannotOpen},
+    // Longer than the library's 256-character buffer.
+    {"InitStringsOf600And1200Characters", nullptr, kIniFile, LongInitText(600), LongInitText(1200),
+     "", false, true, nullptr},
+    {"DuplicateKeys", nullptr, kIniFile, kPrimaryInit, kRedundantInit,
+     "CPMADR=99\r\nFILENAME=C:\\other.fdl\r\n", false, true, nullptr},
+    {"DuplicateSections", nullptr, kIniFile, kPrimaryInit, kRedundantInit,
+     SettingsText(42, "C:\\other.fdl"), false, true, nullptr},
+    {"SixMegabytesBeforeTheRecord", HugeJunk, kIniFile, kPrimaryInit, kRedundantInit, "", false,
+     true, nullptr},
+    // The user's choice is used although it cannot be kept.
+    {"ReadOnly", nullptr, kIniFile, kPrimaryInit, kRedundantInit, "", true, true, nullptr}};
+
+TEST(BadInput, SettingsFileAtDownload) {
+    for (const SettingsDownloadRow& row : kSettingsDownloadRows) {
+        SCOPED_TRACE(row.name);
+        SettingsFileAtDownload().Check(row);
+    }
+}
 
 // --- 3. Command lines ---------------------------------------------------------
 
@@ -517,31 +465,33 @@ const wchar_t* const kFirmwareFolder = L"fw dir\\";
 const wchar_t* const kFirmwareName = L"cpm main.fdl";
 const wchar_t* const kSettingsFirmware = L"from settings.fdl";
 
+// What the library is handed at Download.
+enum class Handed {
+    Firmware,     // the firmware file of the command line, without quotes and blanks
+    SettingsFile, // the file of the settings: the command line names none
+    Arguments,    // the command line as it is
+    Nothing,      // the library is not called
+};
+
 struct CommandLineRow {
     const char* name;
-    // The command line, made from the path of the firmware file beside the program.
-    std::wstring (*arguments)(const std::wstring& firmware);
-    // What the library is handed: "firmware", "settings" (the file of the
-    // settings) or the path itself; nullptr: it is not called.
-    std::string (*libraryPath)(const std::string& firmware, const std::string& settings);
+    std::wstring arguments; // <fw> stands for the full path of the firmware file
+    Handed handed;
     const char* box; // expected message box at Download; nullptr: the run ends OK
 };
 
-void PrintTo(const CommandLineRow& row, std::ostream* os) {
-    *os << row.name;
+std::wstring WithFirmware(std::wstring arguments, const std::wstring& firmware) {
+    const size_t at = arguments.find(L"<fw>");
+    return at == std::wstring::npos ? arguments : arguments.replace(at, 4, firmware);
 }
 
-std::string Firmware(const std::string& firmware, const std::string&) {
-    return firmware;
-}
-std::string FromSettings(const std::string&, const std::string& settings) {
-    return settings;
-}
+class CommandLine : public ProgramFolder {
+public:
+    void Check(const CommandLineRow& row);
+};
 
-class CommandLine : public ProgramProcess, public testing::WithParamInterface<CommandLineRow> {};
-
-TEST_P(CommandLine, FieldSettingsAndLibraryGetThePath) {
-    const CommandLineRow& row = GetParam();
+// The field, the settings file and the library get the path.
+void CommandLine::Check(const CommandLineRow& row) {
     PrepareProgramFolder(m_dir, StandInIni(m_dir, false));
     CreateDirectoryW(m_dir.File(kFirmwareFolder).c_str(), nullptr);
     const std::wstring firmware = m_dir.File(std::wstring(kFirmwareFolder) + kFirmwareName);
@@ -551,16 +501,15 @@ TEST_P(CommandLine, FieldSettingsAndLibraryGetThePath) {
     WriteFileBytes(settingsFirmware, kFirmware);
     WriteFileBytes(Ini(), SettingsText(17, platform::Narrow(settingsFirmware)));
 
-    const std::wstring arguments = row.arguments(firmware);
-    const ProgramOutcome run = RunProgram(m_dir, arguments, true);
+    const ProgramOutcome run = RunProgram(m_dir, WithFirmware(row.arguments, firmware), true);
     ASSERT_TRUE(run.mainWindow);
     EXPECT_TRUE(run.exited);
     EXPECT_TRUE(run.startMessages.empty());
     const Lines init = Calls("InitDownload");
     const std::string expectedPath =
-        row.libraryPath
-            ? row.libraryPath(platform::Narrow(firmware), platform::Narrow(settingsFirmware))
-            : "";
+        platform::Narrow(row.handed == Handed::Firmware       ? firmware
+                         : row.handed == Handed::SettingsFile ? settingsFirmware
+                                                              : row.arguments);
     if (row.box) {
         ASSERT_EQ(run.downloadBoxes.size(), 1u);
         EXPECT_EQ(run.downloadBoxes[0].text, row.box);
@@ -570,7 +519,7 @@ TEST_P(CommandLine, FieldSettingsAndLibraryGetThePath) {
         EXPECT_TRUE(run.downloadBoxes.empty());
         EXPECT_EQ(run.endCaption, "Tavro Download - OK");
     }
-    if (!row.libraryPath) {
+    if (row.handed == Handed::Nothing) {
         EXPECT_TRUE(init.empty());
         return;
     }
@@ -581,46 +530,30 @@ TEST_P(CommandLine, FieldSettingsAndLibraryGetThePath) {
     EXPECT_NE(ReadFileBytes(Ini()).find("FILENAME=" + expectedPath + "\r\n"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CommandLine,
-    testing::Values(
-        CommandLineRow{"QuotedWithBlanks", [](const std::wstring& f) { return L"\"" + f + L"\""; },
-                       Firmware, nullptr},
-        CommandLineRow{"UnquotedWithBlanks", [](const std::wstring& f) { return f; }, Firmware,
-                       nullptr},
-        CommandLineRow{"BlanksAroundTheQuotes",
-                       [](const std::wstring& f) { return L"   \"" + f + L"\"   \t "; }, Firmware,
-                       nullptr},
-        CommandLineRow{"UnclosedQuote", [](const std::wstring& f) { return L"\"" + f; }, Firmware,
-                       nullptr},
-        // Two files dropped on the program: the first is taken.
-        CommandLineRow{"TwoQuotedFiles",
-                       [](const std::wstring& f) { return L"\"" + f + L"\" \"C:\\other.fdl\""; },
-                       Firmware, nullptr},
-        CommandLineRow{"EmptyQuotes", [](const std::wstring&) { return std::wstring(L"\"\""); },
-                       FromSettings, nullptr},
-        CommandLineRow{"TenThousandBlanks",
-                       [](const std::wstring&) { return std::wstring(10000, L' '); }, FromSettings,
-                       nullptr},
-        CommandLineRow{"TenThousandQuotes",
-                       [](const std::wstring&) { return std::wstring(10000, L'"'); }, FromSettings,
-                       nullptr},
-        // No such file can exist: the library says so.
-        CommandLineRow{
-            "QuoteInsideThePath",
-            [](const std::wstring&) { return std::wstring(L"C:\\fw\\a\"b.fdl"); },
-            [](const std::string&, const std::string&) { return std::string("C:\\fw\\a\"b.fdl"); },
-            kCannotOpen},
-        CommandLineRow{"TenThousandCharacters",
-                       [](const std::wstring&) { return platform::Widen(LongPath(10000)); },
-                       [](const std::string&, const std::string&) { return LongPath(10000); },
-                       kCannotOpen},
-        // Characters the library's code page lacks: refused before the library is called.
-        CommandLineRow{
-            "CharactersOutsideTheCodePage",
-            [](const std::wstring&) { return std::wstring(L"\"C:\\\x56FA\x4EF6\\main.fdl\""); },
-            nullptr, kMessage742}),
-    [](const testing::TestParamInfo<CommandLineRow>& info) { return info.param.name; });
+const CommandLineRow kCommandLineRows[] = {
+    {"QuotedWithBlanks", L"\"<fw>\"", Handed::Firmware, nullptr},
+    {"UnquotedWithBlanks", L"<fw>", Handed::Firmware, nullptr},
+    {"BlanksAroundTheQuotes", L"   \"<fw>\"   \t ", Handed::Firmware, nullptr},
+    {"UnclosedQuote", L"\"<fw>", Handed::Firmware, nullptr},
+    // Two files dropped on the program: the first is taken.
+    {"TwoQuotedFiles", L"\"<fw>\" \"C:\\other.fdl\"", Handed::Firmware, nullptr},
+    {"EmptyQuotes", L"\"\"", Handed::SettingsFile, nullptr},
+    {"TenThousandBlanks", std::wstring(10000, L' '), Handed::SettingsFile, nullptr},
+    {"TenThousandQuotes", std::wstring(10000, L'"'), Handed::SettingsFile, nullptr},
+    // No such file can exist: the library says so.
+    {"QuoteInsideThePath", L"C:\\fw\\a\"b.fdl", Handed::Arguments, kCannotOpen},
+    {"TenThousandCharacters", platform::Widen(LongPath(10000)), Handed::Arguments, kCannotOpen},
+    // Characters the library's code page lacks: refused before it is called.
+    {"CharactersOutsideTheCodePage", L"\"C:\\\x56FA\x4EF6\\main.fdl\"", Handed::Nothing,
+     kMessage742},
+};
+
+TEST(BadInput, CommandLine) {
+    for (const CommandLineRow& row : kCommandLineRows) {
+        SCOPED_TRACE(row.name);
+        CommandLine().Check(row);
+    }
+}
 
 // --- 5. A library that lacks an entry point or never ends (processes) -----------
 
@@ -629,15 +562,13 @@ struct IncompleteLibraryRow {
     std::string (*settings)();
 };
 
-void PrintTo(const IncompleteLibraryRow& row, std::ostream* os) {
-    *os << row.name;
-}
+class IncompleteLibrary : public ProgramFolder {
+public:
+    void Check(const IncompleteLibraryRow& row);
+};
 
-class IncompleteLibrary : public ProgramProcess,
-                          public testing::WithParamInterface<IncompleteLibraryRow> {};
-
-TEST_P(IncompleteLibrary, Message105EndsTheProgramAndTheSettingsStay) {
-    const IncompleteLibraryRow& row = GetParam();
+// Message 105 ends the program, and the settings file stays as it was.
+void IncompleteLibrary::Check(const IncompleteLibraryRow& row) {
     PrepareProgramFolder(m_dir, StandInIni(m_dir, true));
     CopyFromBin(L"VardelIncomplete.dll", m_dir.Path(), L"Vardel.dll");
     const std::string before = row.settings();
@@ -653,15 +584,25 @@ TEST_P(IncompleteLibrary, Message105EndsTheProgramAndTheSettingsStay) {
     EXPECT_TRUE(ReadFileBytes(Ini()) == before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, IncompleteLibrary,
-    testing::Values(IncompleteLibraryRow{"ValidSettings", ValidSettings},
-                    IncompleteLibraryRow{
-                        "InvalidSettings",
-                        [] { return std::string("[DOWNLOAD]\r\nPORT=COM99\r\n"); }}),
-    [](const testing::TestParamInfo<IncompleteLibraryRow>& info) { return info.param.name; });
+const IncompleteLibraryRow kIncompleteLibraryRows[] = {
+    {"ValidSettings", ValidSettings},
+    {"InvalidSettings", [] { return std::string("[DOWNLOAD]\r\nPORT=COM99\r\n"); }}};
 
-TEST_F(ProgramProcess, LibraryThatNeverEndsCanBeCancelledClosedAndTheProgramEnds) {
+TEST(BadInput, LibraryWithoutAnEntryPoint) {
+    for (const IncompleteLibraryRow& row : kIncompleteLibraryRows) {
+        SCOPED_TRACE(row.name);
+        IncompleteLibrary().Check(row);
+    }
+}
+
+class NeverEndingLibrary : public ProgramFolder {
+public:
+    void Check();
+};
+
+// It ignores the abort too: the user can still cancel, close the status
+// window and end the program.
+void NeverEndingLibrary::Check() {
     PrepareProgramFolder(m_dir,
                          "[Vardel]\r\nPortMask=0x0001\r\nCallLog=" + m_dir.FileUtf8(L"calls.log") +
                              "\r\n[Script]\r\nReads=0/9 100/3\r\nAfterAbort=none\r\n");
@@ -688,15 +629,23 @@ TEST_F(ProgramProcess, LibraryThatNeverEndsCanBeCancelledClosedAndTheProgramEnds
     EXPECT_EQ(Calls("AbortDownload").size(), 1u);
 }
 
+TEST(BadInput, LibraryThatNeverEnds) {
+    NeverEndingLibrary().Check();
+}
+
 // ---------------------------------------------------------------------------
 // The main window in this process, on the stand-in library.
 
-class InProcess : public testing::Test {
-protected:
-    void SetUp() override {
+// One row's own world: a folder with the settings file, the stand-in's
+// configuration, the message boxes it shows and a fresh main window.
+class InProcess {
+public:
+    InProcess() {
         TheApp().m_strProfileName = m_dir.FileUtf8(L"tavro.ini");
         TheApp().m_strCmdLine.clear();
     }
+
+protected:
     void UseSettings(const std::string& file) {
         WriteFileBytes(m_dir.File(L"tavro.ini"), SettingsText(7, file));
     }
@@ -727,20 +676,17 @@ protected:
 
 // --- 2. Firmware files, chosen in the file dialog -------------------------------
 
-enum class Mishap { None, LockedAllAlong, DeletedAfterTheChoice };
+// What happens to the file besides: nothing, opened by another program
+// without sharing all along, or deleted once it was chosen.
+enum Mishap { NoMishap, LockedAllAlong, DeletedOnceChosen };
 
 struct FirmwareRow {
-    const char* name;
-    const wchar_t* file;
+    const char* name; // the file is <name>.fdl
     std::string (*content)();
     Mishap mishap;
     std::string (*preview)(); // the preview's text; nullptr: binary, see below
     const char* box;          // expected message box; nullptr: the run ends OK
 };
-
-void PrintTo(const FirmwareRow& row, std::ostream* os) {
-    *os << row.name;
-}
 
 const std::string& HundredThousandCharacterLine() {
     static const std::string line = "; " + std::string(100000, 'x');
@@ -758,23 +704,56 @@ const std::string& WithoutLineEnds() {
     return text;
 }
 
-class FirmwareFile : public InProcess, public testing::WithParamInterface<FirmwareRow> {};
+// The firmware files of the rows, and what their preview shows.
+std::string GoodFile() {
+    return kFirmware;
+}
+std::string GoodHeader() {
+    return kFirmwareHeader;
+}
+std::string BinaryFile() {
+    return BinaryBytes(64 * 1024);
+}
+std::string NoLineEnd() {
+    return WithoutLineEnds();
+}
+std::string NoLineEndShown() {
+    return PreviewPieces(WithoutLineEnds(), 50);
+}
+std::string LongLines() {
+    return HundredThousandCharacterLine() + "\r\n" + HundredThousandCharacterLine() + "\r\n" +
+           kFirmware;
+}
+std::string LongLinesShown() {
+    return PreviewPieces(HundredThousandCharacterLine(), 50);
+}
+std::string Nothing() {
+    return {};
+}
+std::string NoInfo() {
+    return "-- no info --";
+}
 
-TEST_P(FirmwareFile, PreviewAndDownloadSayWhatTheFileIs) {
-    const FirmwareRow& row = GetParam();
+class FirmwareFile : public InProcess {
+public:
+    void Check(const FirmwareRow& row);
+};
+
+// The preview and the download say what the file is.
+void FirmwareFile::Check(const FirmwareRow& row) {
     CreateDirectoryW(m_dir.File(L"fw").c_str(), nullptr);
-    const std::wstring path = m_dir.File(std::wstring(L"fw\\") + row.file);
+    const std::string name = std::string(row.name) + ".fdl";
+    const std::wstring path = m_dir.File(L"fw\\" + platform::Widen(name));
     WriteFileBytes(path, row.content());
     WriteFileBytes(m_dir.File(L"fw\\placeholder.fdl"), kFirmware);
     UseSettings(m_dir.FileUtf8(L"fw\\placeholder.fdl"));
     UseStandIn("SpeedFactor=1000\r\n[CPM]\r\nCOM1=7\r\n");
     HANDLE lock = INVALID_HANDLE_VALUE;
-    if (row.mishap == Mishap::LockedAllAlong) {
+    if (row.mishap == LockedAllAlong) {
         lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     }
-    const std::string name = platform::Narrow(row.file);
     std::string previewCaption, previewText, endCaption, message;
     bool statusWindow = false;
     RunModal(m_dlg, [&](HWND main) {
@@ -787,7 +766,7 @@ TEST_P(FirmwareFile, PreviewAndDownloadSayWhatTheFileIs) {
         previewText = ItemTextOf(preview, IDC_EDIT_INFO);
         PressOpen(fileDialog);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(fileDialog); }));
-        if (row.mishap == Mishap::DeletedAfterTheChoice) {
+        if (row.mishap == DeletedOnceChosen) {
             ASSERT_TRUE(DeleteFileW(path.c_str()));
         }
         DownloadAndWait(main);
@@ -837,32 +816,26 @@ TEST_P(FirmwareFile, PreviewAndDownloadSayWhatTheFileIs) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FirmwareFile,
-    testing::Values(
-        // The row that shows the others fail for their file, not for the set-up.
-        FirmwareRow{"Firmware", L"cpm.fdl", [] { return std::string(kFirmware); }, Mishap::None,
-                    [] { return std::string(kFirmwareHeader); }, nullptr},
-        FirmwareRow{"Binary", L"binary.fdl", [] { return BinaryBytes(64 * 1024); }, Mishap::None,
-                    nullptr, kDataError},
-        FirmwareRow{"WithoutLineEnds", L"no line end.fdl", [] { return WithoutLineEnds(); },
-                    Mishap::None, [] { return PreviewPieces(WithoutLineEnds(), 50); }, kDataError},
-        FirmwareRow{"LinesOf100000Characters", L"long lines.fdl",
-                    [] {
-                        return HundredThousandCharacterLine() + "\r\n" +
-                               HundredThousandCharacterLine() + "\r\n" + kFirmware;
-                    },
-                    Mishap::None, [] { return PreviewPieces(HundredThousandCharacterLine(), 50); },
-                    kDataError},
-        FirmwareRow{"Empty", L"empty.fdl", [] { return std::string(); }, Mishap::None,
-                    [] { return std::string("-- no info --"); }, kDataError},
-        // Opened by another program without sharing: nothing can be read.
-        FirmwareRow{"Locked", L"locked.fdl", [] { return std::string(kFirmware); },
-                    Mishap::LockedAllAlong, [] { return std::string(); }, kCannotOpen},
-        FirmwareRow{"DeletedBetweenChoiceAndDownload", L"deleted.fdl",
-                    [] { return std::string(kFirmware); }, Mishap::DeletedAfterTheChoice,
-                    [] { return std::string(kFirmwareHeader); }, kCannotOpen}),
-    [](const testing::TestParamInfo<FirmwareRow>& info) { return info.param.name; });
+// clang-format off
+const FirmwareRow kFirmwareRows[] = {
+    // name                      content     mishap             preview         box
+    // The row that shows the others fail for their file, not for the set-up.
+    {"Firmware",                 GoodFile,   NoMishap,          GoodHeader,     nullptr},
+    {"Binary",                   BinaryFile, NoMishap,          nullptr,        kDataError},
+    {"WithoutLineEnds",          NoLineEnd,  NoMishap,          NoLineEndShown, kDataError},
+    {"LinesOf100000Characters",  LongLines,  NoMishap,          LongLinesShown, kDataError},
+    {"Empty",                    Nothing,    NoMishap,          NoInfo,         kDataError},
+    {"Locked",                   GoodFile,   LockedAllAlong,    Nothing,        kCannotOpen},
+    {"DeletedBeforeTheDownload", GoodFile,   DeletedOnceChosen, GoodHeader,     kCannotOpen},
+};
+// clang-format on
+
+TEST(BadInput, FirmwareFile) {
+    for (const FirmwareRow& row : kFirmwareRows) {
+        SCOPED_TRACE(row.name);
+        FirmwareFile().Check(row);
+    }
+}
 
 // --- 4. Address field ---------------------------------------------------------
 
@@ -873,19 +846,18 @@ struct AddressRow {
     int libraryAddress; // -1: the library is not called
 };
 
-void PrintTo(const AddressRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
 const char* TenThousandDigits() {
     static const std::string digits(10000, '7');
     return digits.c_str();
 }
 
-class AddressText : public InProcess, public testing::WithParamInterface<AddressRow> {};
+class AddressText : public InProcess {
+public:
+    void Check(const AddressRow& row);
+};
 
-TEST_P(AddressText, DownloadTakesTheNumberOrSaysWhy) {
-    const AddressRow& row = GetParam();
+// Download takes the number, or says why not.
+void AddressText::Check(const AddressRow& row) {
     UseSettings("C:\\fw\\main.fdl");
     UseStandIn("[Script]\r\nReads=500/7\r\n");
     std::string cpmShown;
@@ -917,32 +889,38 @@ TEST_P(AddressText, DownloadTakesTheNumberOrSaysWhy) {
 // The settings hold address 7. A text that is no number shows the integer
 // message, and the run goes on with the address held before, which the status
 // window names; a part of such a text is never taken as a number.
-INSTANTIATE_TEST_SUITE_P(
-    Rows, AddressText,
-    testing::Values(AddressRow{"Plus", "+5", {}, 5}, AddressRow{"TrailingBlank", "5 ", {}, 5},
-                    AddressRow{"OneLeadingBlank", " 5", {}, 5},
-                    AddressRow{"LeadingZeros", "0005", {}, 5}, AddressRow{"MinusZero", "-0", {}, 0},
-                    AddressRow{"Highest", "127", {}, 127},
-                    AddressRow{"TwoLeadingBlanks", "  5", {kMessage725}, -1},
-                    AddressRow{"TabAndBlank", "\t 5", {kMessage725}, -1},
-                    AddressRow{"Negative", "-5", {kMessage725}, -1},
-                    AddressRow{"PlusBeyond", "+128", {kMessage725}, -1},
-                    AddressRow{"IntMax", "2147483647", {kMessage725}, -1},
-                    AddressRow{"IntMaxPlusOne", "2147483648", {kMessage725}, -1},
-                    // Would be 5 if the number wrapped around at 32 bits.
-                    AddressRow{"TwoToThe32Plus5", "4294967301", {kMessage725}, -1},
-                    AddressRow{"MinusTwoToThe32Plus5", "-4294967291", {kMessage725}, -1},
-                    AddressRow{"TwentyThreeDigits", "99999999999999999999999", {kMessage725}, -1},
-                    AddressRow{"TenThousandDigits", TenThousandDigits(), {kMessage725}, -1},
-                    AddressRow{"BlankInside", "5 5", {kIntegerMessage}, 7},
-                    AddressRow{"Hexadecimal", "0x05", {kIntegerMessage}, 7},
-                    AddressRow{"FullwidthDigit", "\xEF\xBC\x95", {kIntegerMessage}, 7},
-                    AddressRow{"ArabicIndicDigit", "\xD9\xA5", {kIntegerMessage}, 7},
-                    AddressRow{"DigitAndUmlaut", "5\xC3\xA4", {kIntegerMessage}, 7},
-                    AddressRow{"NoBreakSpaceFirst", "\xC2\xA0\x35", {kIntegerMessage}, 7},
-                    AddressRow{
-                        "EmSpacesFirst", "\xE2\x80\x83\xE2\x80\x83\x35", {kIntegerMessage}, 7}),
-    [](const testing::TestParamInfo<AddressRow>& info) { return info.param.name; });
+const AddressRow kAddressRows[] = {
+    {"Plus", "+5", {}, 5},
+    AddressRow{"TrailingBlank", "5 ", {}, 5},
+    {"OneLeadingBlank", " 5", {}, 5},
+    AddressRow{"LeadingZeros", "0005", {}, 5},
+    {"MinusZero", "-0", {}, 0},
+    AddressRow{"Highest", "127", {}, 127},
+    {"TwoLeadingBlanks", "  5", {kMessage725}, -1},
+    {"TabAndBlank", "\t 5", {kMessage725}, -1},
+    {"Negative", "-5", {kMessage725}, -1},
+    {"PlusBeyond", "+128", {kMessage725}, -1},
+    {"IntMax", "2147483647", {kMessage725}, -1},
+    {"IntMaxPlusOne", "2147483648", {kMessage725}, -1},
+    // Would be 5 if the number wrapped around at 32 bits.
+    {"TwoToThe32Plus5", "4294967301", {kMessage725}, -1},
+    {"MinusTwoToThe32Plus5", "-4294967291", {kMessage725}, -1},
+    {"TwentyThreeDigits", "99999999999999999999999", {kMessage725}, -1},
+    {"TenThousandDigits", TenThousandDigits(), {kMessage725}, -1},
+    {"BlankInside", "5 5", {kIntegerMessage}, 7},
+    {"Hexadecimal", "0x05", {kIntegerMessage}, 7},
+    {"FullwidthDigit", "\xEF\xBC\x95", {kIntegerMessage}, 7},
+    {"ArabicIndicDigit", "\xD9\xA5", {kIntegerMessage}, 7},
+    {"DigitAndUmlaut", "5\xC3\xA4", {kIntegerMessage}, 7},
+    {"NoBreakSpaceFirst", "\xC2\xA0\x35", {kIntegerMessage}, 7},
+    {"EmSpacesFirst", "\xE2\x80\x83\xE2\x80\x83\x35", {kIntegerMessage}, 7}};
+
+TEST(BadInput, AddressText) {
+    for (const AddressRow& row : kAddressRows) {
+        SCOPED_TRACE(row.name);
+        AddressText().Check(row);
+    }
+}
 
 // --- 5. A library that misbehaves (scripted stand-in) ---------------------------
 
@@ -959,14 +937,13 @@ struct LibraryRow {
     const char* endMessage;
 };
 
-void PrintTo(const LibraryRow& row, std::ostream* os) {
-    *os << row.name;
-}
+class MisbehavingLibrary : public InProcess {
+public:
+    void Check(const LibraryRow& row);
+};
 
-class MisbehavingLibrary : public InProcess, public testing::WithParamInterface<LibraryRow> {};
-
-TEST_P(MisbehavingLibrary, NeverShownAsDoneUnlessDoneAndAlwaysStoppable) {
-    const LibraryRow& row = GetParam();
+// Never shown as done unless it is, and always stoppable.
+void MisbehavingLibrary::Check(const LibraryRow& row) {
     UseSettings("C:\\fw\\main.fdl");
     UseStandIn(std::string("[Script]\r\nReads=") + row.reads + "\r\nAfterAbort=-701/7\r\n");
     size_t pairs = 1;
@@ -1012,46 +989,50 @@ TEST_P(MisbehavingLibrary, NeverShownAsDoneUnlessDoneAndAlwaysStoppable) {
 
 const char* const kCancelled = "Download cancelled by user!";
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, MisbehavingLibrary,
-    testing::Values(
-        LibraryRow{"Phase12", "0/9 100/3 200/12", "Tavro Download - 40%", "Erasing CPR Flash...",
-                   200, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"PhaseMinus1", "0/9 100/3 200/-1", "Tavro Download - 40%",
-                   "Erasing CPR Flash...", 200, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"Phase1000000", "0/9 100/3 200/1000000", "Tavro Download - 40%",
-                   "Erasing CPR Flash...", 200, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"PhaseIntMin", "0/9 100/3 200/-2147483648", "Tavro Download - 40%",
-                   "Erasing CPR Flash...", 200, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"OnlyPhasesOutsideTheTable", "0/12 5/13", "Tavro Download - 1%",
-                   "Preparing Download Data ...", 5, "Tavro Download - Cancel", kCancelled},
-        // The phases of an end, reported while the run goes on, are no end.
-        LibraryRow{"SuccessPhaseWhileRunning", "0/9 100/3 250/7", "Tavro Download - 50%",
-                   "Erasing CPR Flash...", 250, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"ErrorPhaseWhileRunning", "0/9 100/3 250/11", "Tavro Download - 50%",
-                   "Erasing CPR Flash...", 250, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"CancelledPhaseWhileRunning", "0/9 100/3 250/10", "Tavro Download - 50%",
-                   "Erasing CPR Flash...", 250, "Tavro Download - Cancel", kCancelled},
-        // Only 500 means done: more is not quite done, never 100 %.
-        LibraryRow{"Status501", "0/9 100/5 501/5", "Tavro Download - 99%",
-                   "Programming CPR Flash...", 499, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"Status1000000InTheSuccessPhase", "0/9 100/6 1000000/7", "Tavro Download - 99%",
-                   "Programming IOP Flash...", 499, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"StatusIntMax", "0/9 100/6 2147483647/6", "Tavro Download - 99%",
-                   "Programming IOP Flash...", 499, "Tavro Download - Cancel", kCancelled},
-        LibraryRow{"DoneInAPhaseOutsideTheTable", "0/9 500/99", nullptr, nullptr, 0,
-                   "Tavro Download - OK", "Download successful!"},
-        // Codes outside the library's code table have no text: the prefix
-        // alone, never a text of the program that happens to share the number.
-        LibraryRow{"CodeMinus3824", "0/9 100/3 -3824/3", nullptr, nullptr, 0,
-                   "Tavro Download - Error", "Download init error! \r\n"},
-        LibraryRow{"CodeMinus65429", "0/9 100/3 -65429/3", nullptr, nullptr, 0,
-                   "Tavro Download - Error", "Download init error! \r\n"},
-        LibraryRow{"CodeMinus64810", "0/9 100/3 -64810/3", nullptr, nullptr, 0,
-                   "Tavro Download - Error", "Download init error! \r\n"},
-        LibraryRow{"CodeIntMin", "0/9 100/3 -2147483648/3", nullptr, nullptr, 0,
-                   "Tavro Download - Error", "Download init error! \r\n"}),
-    [](const testing::TestParamInfo<LibraryRow>& info) { return info.param.name; });
+const LibraryRow kLibraryRows[] = {
+    {"Phase12", "0/9 100/3 200/12", "Tavro Download - 40%", "Erasing CPR Flash...", 200,
+     "Tavro Download - Cancel", kCancelled},
+    {"PhaseMinus1", "0/9 100/3 200/-1", "Tavro Download - 40%", "Erasing CPR Flash...", 200,
+     "Tavro Download - Cancel", kCancelled},
+    {"Phase1000000", "0/9 100/3 200/1000000", "Tavro Download - 40%", "Erasing CPR Flash...", 200,
+     "Tavro Download - Cancel", kCancelled},
+    {"PhaseIntMin", "0/9 100/3 200/-2147483648", "Tavro Download - 40%", "Erasing CPR Flash...",
+     200, "Tavro Download - Cancel", kCancelled},
+    {"OnlyPhasesOutsideTheTable", "0/12 5/13", "Tavro Download - 1%", "Preparing Download Data ...",
+     5, "Tavro Download - Cancel", kCancelled},
+    // The phases of an end, reported while the run goes on, are no end.
+    {"SuccessPhaseWhileRunning", "0/9 100/3 250/7", "Tavro Download - 50%", "Erasing CPR Flash...",
+     250, "Tavro Download - Cancel", kCancelled},
+    {"ErrorPhaseWhileRunning", "0/9 100/3 250/11", "Tavro Download - 50%", "Erasing CPR Flash...",
+     250, "Tavro Download - Cancel", kCancelled},
+    {"CancelledPhaseWhileRunning", "0/9 100/3 250/10", "Tavro Download - 50%",
+     "Erasing CPR Flash...", 250, "Tavro Download - Cancel", kCancelled},
+    // Only 500 means done: more is not quite done, never 100 %.
+    {"Status501", "0/9 100/5 501/5", "Tavro Download - 99%", "Programming CPR Flash...", 499,
+     "Tavro Download - Cancel", kCancelled},
+    {"Status1000000InTheSuccessPhase", "0/9 100/6 1000000/7", "Tavro Download - 99%",
+     "Programming IOP Flash...", 499, "Tavro Download - Cancel", kCancelled},
+    {"StatusIntMax", "0/9 100/6 2147483647/6", "Tavro Download - 99%", "Programming IOP Flash...",
+     499, "Tavro Download - Cancel", kCancelled},
+    {"DoneInAPhaseOutsideTheTable", "0/9 500/99", nullptr, nullptr, 0, "Tavro Download - OK",
+     "Download successful!"},
+    // Codes outside the library's code table have no text: the prefix
+    // alone, never a text of the program that happens to share the number.
+    {"CodeMinus3824", "0/9 100/3 -3824/3", nullptr, nullptr, 0, "Tavro Download - Error",
+     "Download init error! \r\n"},
+    {"CodeMinus65429", "0/9 100/3 -65429/3", nullptr, nullptr, 0, "Tavro Download - Error",
+     "Download init error! \r\n"},
+    {"CodeMinus64810", "0/9 100/3 -64810/3", nullptr, nullptr, 0, "Tavro Download - Error",
+     "Download init error! \r\n"},
+    {"CodeIntMin", "0/9 100/3 -2147483648/3", nullptr, nullptr, 0, "Tavro Download - Error",
+     "Download init error! \r\n"}};
+
+TEST(BadInput, MisbehavingLibrary) {
+    for (const LibraryRow& row : kLibraryRows) {
+        SCOPED_TRACE(row.name);
+        MisbehavingLibrary().Check(row);
+    }
+}
 
 struct InitResultRow {
     const char* name;
@@ -1059,14 +1040,13 @@ struct InitResultRow {
     const char* box;
 };
 
-void PrintTo(const InitResultRow& row, std::ostream* os) {
-    *os << row.name;
-}
+class InitResult : public InProcess {
+public:
+    void Check(const InitResultRow& row);
+};
 
-class InitResult : public InProcess, public testing::WithParamInterface<InitResultRow> {};
-
-TEST_P(InitResult, IsShownInOneMessageBoxAndNothingStarts) {
-    const InitResultRow& row = GetParam();
+// Shown in one message box, and nothing starts.
+void InitResult::Check(const InitResultRow& row) {
     UseSettings("C:\\fw\\main.fdl");
     UseStandIn("[Script]\r\nReads=500/7\r\nInitResult=" + std::to_string(row.code) + "\r\n");
     std::string caption;
@@ -1083,12 +1063,16 @@ TEST_P(InitResult, IsShownInOneMessageBoxAndNothingStarts) {
     EXPECT_TRUE(Calls("StartDownload").empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, InitResult,
-    testing::Values(InitResultRow{"Minus701", -701, "Download init error! \n"},
-                    InitResultRow{"Minus3824", -3824, "Download init error! \n"},
-                    InitResultRow{"Minus65429", -65429, "Download init error! \n"},
-                    InitResultRow{"IntMin", INT_MIN, "Download init error! \n"}),
-    [](const testing::TestParamInfo<InitResultRow>& info) { return info.param.name; });
+const InitResultRow kInitResultRows[] = {{"Minus701", -701, "Download init error! \n"},
+                                         {"Minus3824", -3824, "Download init error! \n"},
+                                         {"Minus65429", -65429, "Download init error! \n"},
+                                         {"IntMin", INT_MIN, "Download init error! \n"}};
+
+TEST(BadInput, InitDownloadCodeWithoutAnEntryText) {
+    for (const InitResultRow& row : kInitResultRows) {
+        SCOPED_TRACE(row.name);
+        InitResult().Check(row);
+    }
+}
 
 } // namespace
