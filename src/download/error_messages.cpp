@@ -6,6 +6,14 @@ namespace download {
 namespace {
 const int kDownloadErrorPrefix = 103;
 const int kInitErrorPrefix = 104;
+// The library's codes are -(100 x phase + condition), phases 0 to 7. The low
+// 16 bits of any other code name some other text of the program (-3824 gives
+// "Please enter an integer."), which must not pass for the library's words.
+const int kLowestLibraryCode = -799;
+
+std::string EntryText(int code, const app::TextLookup& text) {
+    return code >= kLowestLibraryCode && code < 0 ? text(EntryStringId(code)) : std::string();
+}
 } // namespace
 
 int PrefixStringId(int code) {
@@ -17,7 +25,7 @@ int EntryStringId(int code) {
 }
 
 std::string ErrorBoxText(int code, const app::TextLookup& text) {
-    return text(PrefixStringId(code)) + text(EntryStringId(code));
+    return text(PrefixStringId(code)) + EntryText(code, text);
 }
 
 std::string ErrorStatusText(int code, const app::TextLookup& text) {
@@ -25,7 +33,7 @@ std::string ErrorStatusText(int code, const app::TextLookup& text) {
     if (!prefix.empty()) {
         prefix.pop_back(); // the line feed
     }
-    return prefix + "\r\n" + text(EntryStringId(code));
+    return prefix + "\r\n" + EntryText(code, text);
 }
 
 } // namespace download

@@ -3,6 +3,7 @@
 namespace download {
 
 inline const int kPhaseCount = 12;
+inline const int kNoPhase = -1; // matches no row: the phase text stays
 inline const int kPhaseSuccessful = 7;
 inline const int kPhasePreparing = 9;
 inline const int kPhaseCancelled = 10;

@@ -15,6 +15,15 @@ bool IsEnd(int status) {
     return status < 0 || status == kStatusFinished;
 }
 
+// The rows for a successful, cancelled or failed end are shown by the end
+// handling alone. A library that reports one of these phases while its run
+// goes on must not have the window say "Download successful!" (or "Error!",
+// with the red LED) before anything has ended.
+int PhaseWhileRunning(int phase) {
+    return phase == kPhaseSuccessful || phase == kPhaseCancelled || phase == kPhaseError ? kNoPhase
+                                                                                         : phase;
+}
+
 RunEnd ShowEnd(PollTarget& target, const app::TextLookup& text, int status) {
     const std::string base = kCaptionIdle;
     if (status == kStatusCancelled) {
@@ -53,7 +62,7 @@ RunEnd PollDownload(PollTarget& target, const app::TextLookup& text, int& lastPe
             target.SetCaption(PercentCaption(percent));
             lastPercent = percent;
         }
-        target.UpdateStatus(status, read.phase);
+        target.UpdateStatus(status, PhaseWhileRunning(read.phase));
     }
 }
 

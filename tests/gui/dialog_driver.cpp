@@ -2,6 +2,9 @@
 
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
 
 #include <atomic>
 #include <thread>
@@ -81,6 +84,24 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
         Sleep(5);
     }
     return true;
+}
+
+HWND WaitForStatusWindow(HWND mainWindow) {
+    HWND status = nullptr;
+    WaitUntil([&] {
+        status =
+            FindDialogOfThread(GetWindowThreadProcessId(mainWindow, nullptr), "Download Status");
+        return status != nullptr;
+    });
+    return status;
+}
+
+bool WaitForCaption(HWND window, const std::string& caption) {
+    return WaitUntil([&] { return TextOf(window) == caption; });
+}
+
+int ProgressOf(HWND statusWindow) {
+    return static_cast<int>(SendMessageW(GetDlgItem(statusWindow, IDC_PROGRESS), PBM_GETPOS, 0, 0));
 }
 
 INT_PTR RunModal(platform::Dialog& dialog, const std::function<void(HWND)>& script) {

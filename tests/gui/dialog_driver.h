@@ -43,6 +43,13 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // the text given (any caption when empty).
 HWND FindDialogOfThread(DWORD threadId, const std::string& captionStart = "");
 
+// The status window of the main window's run (in this process or another),
+// or null after the wait.
+HWND WaitForStatusWindow(HWND mainWindow);
+bool WaitForCaption(HWND window, const std::string& caption);
+// Position of the status window's progress bar (0..500).
+int ProgressOf(HWND statusWindow);
+
 std::string TextOf(HWND window);
 std::string ItemTextOf(HWND dialog, int id);
 void SetItemTextOf(HWND dialog, int id, const std::string& text);

@@ -12,7 +12,6 @@
 #include <commctrl.h>
 #include <memory>
 #include <mutex>
-#include <sstream>
 
 namespace {
 
@@ -42,40 +41,8 @@ protected:
             "[Vardel]\r\nPortMask=" + portMask + "\r\nCallLog=" + m_dir.FileUtf8(L"calls.log") +
             "\r\n[Script]\r\nReads=" + reads + "\r\n" + extra);
     }
-    // The library's calls of one name, each split at its tabs; all but the
-    // port scans when no name is given.
     Lines Calls(const std::string& name = "") const {
-        Lines lines;
-        std::istringstream log(ReadFileBytes(m_dir.File(L"calls.log")));
-        for (std::string line; std::getline(log, line);) {
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            std::vector<std::string> fields;
-            std::istringstream fieldStream(line);
-            for (std::string field; std::getline(fieldStream, field, '\t');) {
-                fields.push_back(field);
-            }
-            if (!fields.empty() && fields[0] != "GetCOMsStatus" &&
-                (name.empty() || fields[0] == name)) {
-                lines.push_back(fields);
-            }
-        }
-        return lines;
-    }
-    HWND WaitForStatusWindow(HWND main) {
-        HWND status = nullptr;
-        WaitUntil([&] {
-            status = FindDialogOfThread(GetWindowThreadProcessId(main, nullptr), "Download Status");
-            return status != nullptr;
-        });
-        return status;
-    }
-    static bool WaitForCaption(HWND main, const std::string& caption) {
-        return WaitUntil([&] { return TextOf(main) == caption; });
-    }
-    static int ProgressOf(HWND status) {
-        return static_cast<int>(SendMessageW(GetDlgItem(status, IDC_PROGRESS), PBM_GETPOS, 0, 0));
+        return LibraryCalls(m_dir.File(L"calls.log"), name);
     }
 
     TempDir m_dir;

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <sstream>
 
 namespace testsupport {
 
@@ -75,6 +76,27 @@ void CopyFromBin(const std::wstring& name, const std::wstring& toFolder,
                  const std::wstring& asName) {
     CopyFileW((BinFolder() + name).c_str(), (toFolder + (asName.empty() ? name : asName)).c_str(),
               FALSE);
+}
+
+std::vector<std::vector<std::string>> LibraryCalls(const std::wstring& logPath,
+                                                   const std::string& name) {
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream log(ReadFileBytes(logPath));
+    for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        std::vector<std::string> fields;
+        std::istringstream fieldStream(line);
+        for (std::string field; std::getline(fieldStream, field, '\t');) {
+            fields.push_back(field);
+        }
+        if (!fields.empty() && fields[0] != "GetCOMsStatus" &&
+            (name.empty() || fields[0] == name)) {
+            lines.push_back(fields);
+        }
+    }
+    return lines;
 }
 
 StandInConfig::StandInConfig(const std::string& iniText) {

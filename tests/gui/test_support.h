@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -28,6 +29,11 @@ bool FileExists(const std::wstring& path);
 std::wstring BinFolder(); // where the test exe, the program and the DLLs are built
 void CopyFromBin(const std::wstring& name, const std::wstring& toFolder,
                  const std::wstring& asName = L"");
+
+// The stand-in library's calls of one name from its call log, each split at
+// its tabs; all but the port scans when no name is given.
+std::vector<std::vector<std::string>> LibraryCalls(const std::wstring& logPath,
+                                                   const std::string& name = "");
 
 // Points the stand-in library at a configuration written for one test.
 class StandInConfig {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 // What the address field's text makes of the CPM address in a download mode:
@@ -14,6 +16,15 @@ struct FieldCase {
     bool number;
     int value;
 };
+
+void ExpectField(const FieldCase& c) {
+    EXPECT_EQ(mainwnd::IsCpmAddressFieldEmpty(c.text), c.empty) << '"' << c.text << '"';
+    int value = -99;
+    EXPECT_EQ(platform::ParseIntegerText(c.text, value), c.number) << '"' << c.text << '"';
+    if (c.number) {
+        EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+    }
+}
 
 TEST(CpmAddressField, EmptinessLooksAtTheFirstTwoCharacters) {
     const FieldCase cases[] = {
@@ -26,12 +37,25 @@ TEST(CpmAddressField, EmptinessLooksAtTheFirstTwoCharacters) {
         {"1a", false, false, 0},   {"\xC3\xA4\xC3\xA4 5", false, false, 0}, // two non-ASCII letters
     };
     for (const FieldCase& c : cases) {
-        EXPECT_EQ(mainwnd::IsCpmAddressFieldEmpty(c.text), c.empty) << '"' << c.text << '"';
-        int value = -99;
-        EXPECT_EQ(platform::ParseIntegerText(c.text, value), c.number) << '"' << c.text << '"';
-        if (c.number) {
-            EXPECT_EQ(value, c.value) << '"' << c.text << '"';
-        }
+        ExpectField(c);
+    }
+}
+
+// What plant PCs may put into the field: numbers beyond 32 bits, tabs,
+// digits and blanks of other scripts.
+TEST(CpmAddressField, BadInput) {
+    const FieldCase cases[] = {
+        {"\t 5", true, true, 5},
+        // Would be 5 if the number wrapped around at 32 bits.
+        {"4294967301", false, true, INT_MAX},
+        {"-4294967291", false, true, INT_MIN},
+        {"\xEF\xBC\x95", false, false, 0},                 // fullwidth digit five
+        {"\xD9\xA5", false, false, 0},                     // Arabic-Indic digit five
+        {"\xC2\xA0\x35", false, false, 0},                 // no-break space, 5
+        {"\xE2\x80\x83\xE2\x80\x83\x35", false, false, 0}, // two em spaces, 5
+    };
+    for (const FieldCase& c : cases) {
+        ExpectField(c);
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 const app::TextLookup kTable = app::StringTableText;
@@ -82,6 +84,36 @@ TEST(ErrorMessages, EveryPhaseHasItsConditions) {
     EXPECT_TRUE(kTable(download::EntryStringId(-8)).empty());
     EXPECT_EQ(download::EntryStringId(-1), 65535);
     EXPECT_EQ(download::EntryStringId(-704), 64832);
+}
+
+// A misbehaving library may report any negative number. Outside the code
+// table (-1 to -799) the low 16 bits of each of these rows name some other
+// text of the program; none of them may be shown as the library's words.
+TEST(ErrorMessages, CodesOutsideTheCodeTableHaveNoEntryText) {
+    struct Case {
+        int code;
+        const char* box;
+        const char* status;
+    };
+    const char* const initBox = "Download init error! \n";
+    const char* const initStatus = "Download init error! \r\n";
+    const Case cases[] = {
+        {-3824, initBox, initStatus},  // "Please enter an integer."
+        {-65429, initBox, initStatus}, // "No firmware file selected. "
+        {-64810, initBox, initStatus}, // "INI file not found ... Default ini record was created."
+        {-64791, initBox, initStatus}, // "Download not confirmed! ..."
+        {-65428, initBox, initStatus}, // "Tavro Download"
+        {-65433, initBox, initStatus}, // "Download error !\n"
+    };
+    for (const Case& c : cases) {
+        ASSERT_FALSE(kTable(download::EntryStringId(c.code)).empty()) << c.code;
+        EXPECT_EQ(download::ErrorBoxText(c.code, kTable), c.box) << c.code;
+        EXPECT_EQ(download::ErrorStatusText(c.code, kTable), c.status) << c.code;
+    }
+    for (int code : {-800, -1000000, INT_MIN}) {
+        EXPECT_EQ(download::ErrorBoxText(code, kTable), initBox) << code;
+        EXPECT_EQ(download::ErrorStatusText(code, kTable), initStatus) << code;
+    }
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "app/string_table.h"
+#include "download/phase_text.h"
 #include "download/poll_loop.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -106,6 +108,24 @@ TEST(PollDownload, StatusBeyondFiveHundredIsNotShownAsDone) {
     EXPECT_EQ(Poll(run), download::RunEnd::Finished);
     EXPECT_EQ(run.calls[0], "caption Tavro Download - 99%");
     EXPECT_EQ(run.calls[1], "update 499/6");
+}
+
+// Phases 7, 10 and 11 name the ends of a run. Reported while the run goes on
+// they must not reach the window, which would show "Download successful!" or
+// "Error!" before anything has ended; the end itself still shows.
+TEST(PollDownload, EndPhasesWhileRunningAreNotShown) {
+    for (int phase : {7, 10, 11}) {
+        ScriptedRun run({{250, phase}, {500, 7}});
+        EXPECT_EQ(Poll(run), download::RunEnd::Finished) << phase;
+        ASSERT_EQ(run.calls.size(), 4u) << phase;
+        EXPECT_EQ(run.calls[0], "caption Tavro Download - 50%");
+        EXPECT_EQ(run.calls[1].rfind("update 250/", 0), 0u) << run.calls[1];
+        EXPECT_EQ(download::PhaseText(std::stoi(run.calls[1].substr(11))), nullptr) << run.calls[1];
+        EXPECT_EQ(run.calls[2], "update 500/7");
+    }
+    ScriptedRun other({{250, 8}, {500, 7}});
+    Poll(other);
+    EXPECT_EQ(other.calls[1], "update 250/8");
 }
 
 TEST(PollDownload, StopsWhenTheWaitSaysSo) {

@@ -43,4 +43,27 @@ TEST(FirmwarePathFromCommandLine, TakesThePathWithoutQuotesAndTrailingBlanks) {
     }
 }
 
+TEST(FirmwarePathFromCommandLine, OddCommandLines) {
+    struct Case {
+        std::string commandLine;
+        std::string path;
+    };
+    const std::string longPath = "C:\\" + std::string(9987, 'c') + "\\main.fdl";
+    const Case cases[] = {
+        // Two files dropped on the program: the first one.
+        {"\"C:\\a b\\one.fdl\" \"C:\\two.fdl\"", "C:\\a b\\one.fdl"},
+        {"\t \"C:\\a b\\one.fdl\"\t", "C:\\a b\\one.fdl"},
+        {"C:\\fw\\a\"b.fdl", "C:\\fw\\a\"b.fdl"},
+        {longPath, longPath},
+        {"\"" + longPath + "\"", longPath},
+        {std::string(10000, ' '), ""},
+        {std::string(10000, '"'), ""},
+        {"\"\" C:\\fw\\main.fdl", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(app::FirmwarePathFromCommandLine(c.commandLine) == c.path)
+            << c.commandLine.substr(0, 40);
+    }
+}
+
 } // namespace

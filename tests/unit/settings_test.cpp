@@ -228,6 +228,33 @@ TEST(WriteSettings, KeepsAHandEditedDownloadModeAndRoundTrips) {
     EXPECT_EQ(again.s.m_strFilePath, r.s.m_strFilePath);
 }
 
+// Values far longer than any buffer of the library: read whole, written whole.
+TEST(ReadSettings, LongValuesAreTakenAndWrittenWhole) {
+    struct Case {
+        const char* key;
+        std::string value;
+        std::string commandLine;
+    };
+    const std::string path5000 = "C:\\" + std::string(4987, 'd') + "\\main.fdl";
+    const std::string path10000 = "C:\\" + std::string(9987, 'c') + "\\main.fdl";
+    const Case cases[] = {
+        {"FILENAME", path5000, ""},
+        {"FILENAME", "C:\\fw\\main.fdl", path10000},
+        {"PRIMARYINITSTRING", "0xFD Adr" + std::string(600, ' ') + "LRC", ""},
+        {"REDUNDANTINITSTRING", "0xFD Adr" + std::string(1200, ' ') + "LRC", ""},
+    };
+    for (const Case& c : cases) {
+        MemoryProfile p = ValidProfile();
+        p.Set(c.key, c.value);
+        ReadResult r = Read(p, kPorts1To4, c.commandLine);
+        ASSERT_EQ(r.result, 0) << c.key;
+        MemoryProfile written;
+        settings::WriteSettings(r.s, written);
+        const std::string expected = c.commandLine.empty() ? c.value : c.commandLine;
+        EXPECT_TRUE(written.GetString("DOWNLOAD", c.key, "") == expected) << c.key;
+    }
+}
+
 TEST(SettingsHelpers, LowestUsablePort) {
     EXPECT_EQ(settings::LowestUsablePort(0x0001), 1);
     EXPECT_EQ(settings::LowestUsablePort(0x0014), 3);
