@@ -104,8 +104,10 @@ void CDownloadDlg::OnDownload() {
 }
 
 void CDownloadDlg::RunDownload() {
-    UpdateData(true); // a failed field has shown its own message; the checks decide
-    if (!CheckDownloadInput()) {
+    // A field that failed its check has said why. The run must not go on with
+    // the values held before: an address typed as "5 5" would otherwise send
+    // the firmware to the CPM of the last run, which the window no longer shows.
+    if (!UpdateData(true) || !CheckDownloadInput()) {
         return;
     }
     const std::optional<std::string> libraryPath = platform::AnsiCompatiblePath(m_strFilePath);

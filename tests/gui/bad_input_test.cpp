@@ -887,8 +887,8 @@ void AddressText::Check(const AddressRow& row) {
 }
 
 // The settings hold address 7. A text that is no number shows the integer
-// message, and the run goes on with the address held before, which the status
-// window names; a part of such a text is never taken as a number.
+// message and nothing starts: neither a part of the text nor the address held
+// before (which the field no longer shows) reaches the library.
 const AddressRow kAddressRows[] = {
     {"Plus", "+5", {}, 5},
     AddressRow{"TrailingBlank", "5 ", {}, 5},
@@ -907,13 +907,13 @@ const AddressRow kAddressRows[] = {
     {"MinusTwoToThe32Plus5", "-4294967291", {kMessage725}, -1},
     {"TwentyThreeDigits", "99999999999999999999999", {kMessage725}, -1},
     {"TenThousandDigits", TenThousandDigits(), {kMessage725}, -1},
-    {"BlankInside", "5 5", {kIntegerMessage}, 7},
-    {"Hexadecimal", "0x05", {kIntegerMessage}, 7},
-    {"FullwidthDigit", "\xEF\xBC\x95", {kIntegerMessage}, 7},
-    {"ArabicIndicDigit", "\xD9\xA5", {kIntegerMessage}, 7},
-    {"DigitAndUmlaut", "5\xC3\xA4", {kIntegerMessage}, 7},
-    {"NoBreakSpaceFirst", "\xC2\xA0\x35", {kIntegerMessage}, 7},
-    {"EmSpacesFirst", "\xE2\x80\x83\xE2\x80\x83\x35", {kIntegerMessage}, 7}};
+    {"BlankInside", "5 5", {kIntegerMessage}, -1},
+    {"Hexadecimal", "0x05", {kIntegerMessage}, -1},
+    {"FullwidthDigit", "\xEF\xBC\x95", {kIntegerMessage}, -1},
+    {"ArabicIndicDigit", "\xD9\xA5", {kIntegerMessage}, -1},
+    {"DigitAndUmlaut", "5\xC3\xA4", {kIntegerMessage}, -1},
+    {"NoBreakSpaceFirst", "\xC2\xA0\x35", {kIntegerMessage}, -1},
+    {"EmSpacesFirst", "\xE2\x80\x83\xE2\x80\x83\x35", {kIntegerMessage}, -1}};
 
 TEST(BadInput, AddressText) {
     for (const AddressRow& row : kAddressRows) {
