@@ -46,6 +46,10 @@ tavro_wine_start() {
         # caption buttons, Tahoma the dialogs' text) unless they are here.
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
+    # A session left from another run belongs to another display: its desktop
+    # would refuse the windows of this one. Start afresh on this display.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
     (wineserver -p >/dev/null 2>&1 &)
     # Start the prefix's background processes now, with their output going
     # nowhere: started by a test they would inherit its output pipe and keep
@@ -55,6 +59,7 @@ tavro_wine_start() {
 
 tavro_wine_stop() {
     wineserver -k >/dev/null 2>&1 || true
+    wineserver -w # gone before its display goes
     if [ -n "$tavro_xvfb_pid" ]; then
         kill "$tavro_xvfb_pid" >/dev/null 2>&1 || true
         tavro_xvfb_pid=""
