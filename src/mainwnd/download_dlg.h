@@ -33,7 +33,6 @@ public:
     void RepeatDownload();
     void ShowDownloadError(int code, HWND owner);
     PFN_AbortDownload AbortEntryPoint() const { return m_pfnAbortDownload; }
-    bool IsPolling() const { return m_bPolling; }
 
     int m_nPortIndex = -1;
     std::string m_strFileDisplay;
