@@ -2,6 +2,10 @@
 # folder of their own (the maker's DLLs go beside the exe to flash devices),
 # sample firmware, README and licence.
 # Made by: cmake --build --preset windows --target package
+# The release is the 32-bit ZIP (win32): only a 32-bit program can load the
+# maker's 32-bit DLLs. The windows64 preset makes a win64 ZIP beside it, with
+# the 64-bit simulator, for a 64-bit library of the maker and for trying the
+# tool with the simulator on any PC.
 install(TARGETS TavroDownload RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/res/help/TavroDownload.html
               ${PROJECT_SOURCE_DIR}/README.md
@@ -16,9 +20,13 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples/ DESTINATION samples OPTIONAL
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME TavroDownload)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_SYSTEM_NAME win32)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_SYSTEM_NAME win64)
+else()
+    set(CPACK_SYSTEM_NAME win32)
+endif()
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES TRUE)
-set(CPACK_PACKAGE_FILE_NAME TavroDownload-${PROJECT_VERSION}-win32)
+set(CPACK_PACKAGE_FILE_NAME TavroDownload-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
 include(CPack)

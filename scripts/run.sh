@@ -9,12 +9,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/setup.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target TavroDownload Vardel Ostrel demo_driver
-
 . scripts/wine-env.sh
-bin=build/windows/bin
-run_dir=build/windows/run
+echo "== Windows build: $TAVRO_WINDOWS_ARCH ($TAVRO_WINDOWS_WHY)"
+cmake --preset "$TAVRO_WINDOWS_PRESET" >/dev/null
+cmake --build --preset "$TAVRO_WINDOWS_PRESET" --target TavroDownload Vardel Ostrel demo_driver
+
+bin=$TAVRO_WINDOWS_BIN
+run_dir=build/$TAVRO_WINDOWS_PRESET/run
 shots=build/screenshots
 sample=samples/cpm4012_app_3.2.1.fdl
 mkdir -p "$run_dir" "$shots"
@@ -28,13 +29,13 @@ printf '[Vardel]\r\nPortMask=0x0005\r\nSpeedFactor=10\r\n' >"$run_dir/Vardel.ini
 if [ $# -gt 0 ]; then
     arguments="$*"
 else
-    arguments="$(winepath -w "$run_dir")\\$(basename "$sample")"
+    arguments="$(tavro_windows_path "$run_dir")\\$(basename "$sample")"
 fi
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     tavro_wine_start
     echo "== Running $run_dir/TavroDownload.exe (close its window to end)"
-    wine "$run_dir/TavroDownload.exe" "$arguments"
+    tavro_wine "$run_dir/TavroDownload.exe" "$arguments"
     exit 0
 fi
 
@@ -43,4 +44,4 @@ tavro_start_xvfb
 tavro_wine_start
 trap tavro_wine_stop EXIT
 tavro_desktop_colour
-tavro_drive_with_snaps "$shots" "$bin/demo_driver.exe" "$(winepath -w "$run_dir")\\" "$arguments"
+tavro_drive_with_snaps "$shots" "$bin/demo_driver.exe" "$(tavro_windows_path "$run_dir")\\" "$arguments"

@@ -11,35 +11,36 @@ dpis=("$@")
 sample=$(ls samples/*.fdl 2>/dev/null | head -n 1 || true)
 
 ./scripts/setup.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target TavroDownload Vardel Ostrel demo_driver file_dialog_demo
+. scripts/wine-env.sh
+bin=$TAVRO_WINDOWS_BIN
+cmake --preset "$TAVRO_WINDOWS_PRESET" >/dev/null
+cmake --build --preset "$TAVRO_WINDOWS_PRESET" --target TavroDownload Vardel Ostrel demo_driver file_dialog_demo
 
 base=${XDG_CACHE_HOME:-$HOME/.cache}/tavro-download
 for dpi in "${dpis[@]}"; do
-    export TAVRO_WINEPREFIX=$base/wine32-dpi$dpi
-    . scripts/wine-env.sh
+    export WINEPREFIX=$base/$WINEARCH-dpi$dpi
     # A screen that grows with the DPI, as a high-DPI monitor has more pixels.
     export TAVRO_SCREEN=$((1280 * dpi / 96))x$((1024 * dpi / 96))x24
     tavro_start_xvfb
     tavro_desktop_colour
     tavro_wine_start
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    wineserver -k # the new DPI takes effect with the next wineserver
+    tavro_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    tavro_wineserver -k # the new DPI takes effect with the next wineserver
     tavro_wine_start
 
-    run_dir=build/windows/screenshots-run
+    run_dir=build/$TAVRO_WINDOWS_PRESET/screenshots-run
     shots=build/screenshots/dpi$dpi
     rm -rf "$run_dir" && mkdir -p "$run_dir"
-    cp build/windows/bin/{TavroDownload.exe,Vardel.dll,Ostrel.dll} "$run_dir"/
+    cp "$bin"/{TavroDownload.exe,Vardel.dll,Ostrel.dll} "$run_dir"/
     printf '[Vardel]\r\nPortMask=0x0005\r\nSpeedFactor=10\r\n' >"$run_dir/Vardel.ini"
     argument=""
     if [ -n "$sample" ]; then
         cp "$sample" "$run_dir"/
-        argument="$(winepath -w "$run_dir")\\$(basename "$sample")"
+        argument="$(tavro_windows_path "$run_dir")\\$(basename "$sample")"
     fi
     echo "== $dpi DPI"
-    tavro_drive_with_snaps "$shots" build/windows/bin/demo_driver.exe "$(winepath -w "$run_dir")\\" "$argument"
-    tavro_drive_with_snaps "$shots" build/windows/bin/file_dialog_demo.exe
+    tavro_drive_with_snaps "$shots" "$bin/demo_driver.exe" "$(tavro_windows_path "$run_dir")\\" "$argument"
+    tavro_drive_with_snaps "$shots" "$bin/file_dialog_demo.exe"
     for shot in "$shots"/*.png; do
         cp "$shot" "docs/screenshots/$(basename "$shot" .png)-${dpi}dpi.png"
     done

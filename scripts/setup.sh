@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
     cmake make g++ git googletest                       # native build and unit tests
     mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix   # 32-bit Windows cross build
-    wine wine32:i386 fonts-wine                          # running it (32-bit Wine)
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix         # its 64-bit twin
+    wine wine32:i386 wine64 fonts-wine                   # running them (32- and 64-bit Wine)
     xvfb xauth x11-utils imagemagick                     # virtual display and screenshots
     clang libclang-rt-14-dev libbenchmark-dev            # fuzzers, sanitizers, benchmarks
     zip                                                  # release package

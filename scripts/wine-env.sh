@@ -1,12 +1,71 @@
-# Sourced by the run and test scripts: a 32-bit Wine prefix of the project's
-# own, a virtual display when asked for one, and a running wineserver so each
-# Wine process starts in milliseconds. Call tavro_wine_stop when done.
+# Sourced by the run and test scripts: the Windows build this machine can run,
+# a Wine prefix of the project's own for it, a virtual display when asked for
+# one, and a running wineserver so each Wine process starts in milliseconds.
+# Call tavro_wine_stop when done.
+#
+# Some machines run no 32-bit Linux code, so 32-bit Wine cannot start there.
+# Probed once: where 32-bit code runs, the i686 build (the release) runs under
+# 32-bit Wine; elsewhere its x86_64 twin runs under Wine's 64-bit loader,
+# started directly (the `wine` command always takes the 32-bit loader when
+# wine32 is installed). TAVRO_WINDOWS_ARCH=i686|x86_64 forces the choice.
 
-export WINEARCH=win32
-export WINEPREFIX="${TAVRO_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tavro-download/wine32}"
+tavro_runs_32bit_code() {
+    # Any i386 program tells; 32-bit Wine's own server is one that is there.
+    [ -x /usr/lib/wine/wineserver32 ] && /usr/lib/wine/wineserver32 --version >/dev/null 2>&1
+}
+
+if [ -n "${TAVRO_WINDOWS_ARCH:-}" ]; then
+    TAVRO_WINDOWS_WHY="chosen by TAVRO_WINDOWS_ARCH"
+elif tavro_runs_32bit_code; then
+    TAVRO_WINDOWS_ARCH=i686 TAVRO_WINDOWS_WHY="this machine runs 32-bit code"
+else
+    TAVRO_WINDOWS_ARCH=x86_64 TAVRO_WINDOWS_WHY="this machine runs no 32-bit code"
+fi
+case "$TAVRO_WINDOWS_ARCH" in
+i686)
+    TAVRO_WINDOWS_PRESET=windows
+    TAVRO_WINDOWS_LABEL="Wine, 32-bit"
+    export WINEARCH=win32
+    unset WINELOADER
+    tavro_wine_loader=wine
+    ;;
+x86_64)
+    TAVRO_WINDOWS_PRESET=windows64
+    TAVRO_WINDOWS_LABEL="Wine, 64-bit"
+    export WINEARCH=win64
+    export WINELOADER=/usr/lib/wine/wine64
+    export WINESERVER=/usr/lib/wine/wineserver64
+    tavro_wine_loader=$WINELOADER
+    ;;
+*)
+    echo "TAVRO_WINDOWS_ARCH must be i686 or x86_64, not '$TAVRO_WINDOWS_ARCH'" >&2
+    return 1 2>/dev/null || exit 1
+    ;;
+esac
+export TAVRO_WINDOWS_ARCH TAVRO_WINDOWS_PRESET TAVRO_WINDOWS_LABEL TAVRO_WINDOWS_WHY
+TAVRO_WINDOWS_BIN=build/$TAVRO_WINDOWS_PRESET/bin
+export WINEPREFIX="${TAVRO_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tavro-download/$WINEARCH}"
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs: the program needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Runs a Windows program (or Wine's own wineboot, winepath, reg) with the
+# loader chosen above.
+tavro_wine() {
+    "$tavro_wine_loader" "$@"
+}
+
+# The path a Windows program sees for a Linux path: Wine maps / to drive Z:.
+# Worked out here, so no Wine process starts before the prefix is set up.
+tavro_windows_path() {
+    local path
+    path=$(realpath -m "$1")
+    echo "Z:${path//\//\\}"
+}
+
+tavro_wineserver() {
+    "${WINESERVER:-wineserver}" "$@"
+}
 
 tavro_xvfb_pid=""
 
@@ -34,32 +93,32 @@ tavro_wine_start() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "== Creating the Wine prefix $WINEPREFIX (once)"
-        wineboot --init >/dev/null 2>&1 || true
-        wineserver -w
+        tavro_wine wineboot --init >/dev/null 2>&1 || true
+        tavro_wineserver -w
         # Without a window manager Wine draws the window frames itself; a
         # crash ends the process instead of waiting in a dialog.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\winedbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-        wineserver -w
+        tavro_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        tavro_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+        tavro_wine reg add 'HKCU\Software\Wine\winedbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        tavro_wineserver -w
         # Debian's Wine does not find its own TrueType fonts (Marlett draws the
         # caption buttons, Tahoma the dialogs' text) unless they are here.
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
     # A session left from another run belongs to another display: its desktop
     # would refuse the windows of this one. Start afresh on this display.
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w
-    (wineserver -p >/dev/null 2>&1 &)
+    tavro_wineserver -k >/dev/null 2>&1 || true
+    tavro_wineserver -w
+    (tavro_wineserver -p >/dev/null 2>&1 &)
     # Start the prefix's background processes now, with their output going
     # nowhere: started by a test they would inherit its output pipe and keep
     # the test runner waiting for it to close.
-    wine wineboot >/dev/null 2>&1 </dev/null || true
+    tavro_wine wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 tavro_wine_stop() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w # gone before its display goes
+    tavro_wineserver -k >/dev/null 2>&1 || true
+    tavro_wineserver -w # gone before its display goes
     if [ -n "$tavro_xvfb_pid" ]; then
         kill "$tavro_xvfb_pid" >/dev/null 2>&1 || true
         tavro_xvfb_pid=""
@@ -74,7 +133,7 @@ tavro_drive_with_snaps() { # folder, driver command...
     local folder=$1 line name rect shot driver_pid
     shift
     mkdir -p "$folder"
-    coproc DRIVER { timeout 600 wine "$@" 2>&1; }
+    coproc DRIVER { timeout 600 "$tavro_wine_loader" "$@" 2>&1; }
     driver_pid=$DRIVER_PID
     while IFS= read -r line <&"${DRIVER[0]}"; do
         line=${line%$'\r'}
