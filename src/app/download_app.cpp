@@ -1,10 +1,10 @@
 #include "app/download_app.h"
 
-#include "app/settings_path.h"
 #include "mainwnd/download_dlg.h"
 #include "platform/app_message.h"
 #include "platform/text.h"
 #include "res/resource.h"
+#include "settings/settings_path.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -19,7 +19,7 @@ namespace {
 std::string SettingsPathOfThisProgram() {
     std::wstring path = platform::ModulePath();
     CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
-    return app::SettingsPathForProgram(platform::Narrow(path));
+    return settings::SettingsPathForProgram(platform::Narrow(path));
 }
 
 } // namespace

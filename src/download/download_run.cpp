@@ -1,11 +1,7 @@
 // One download run: the checks, the library calls, the status window and the
 // polling loop that keeps both windows up to date.
-#include "download/error_messages.h"
-#include "download/phase_text.h"
-#include "download/poll_loop.h"
-#include "download/run_description.h"
-#include "download/status_dlg.h"
-#include "mainwnd/download_dlg.h"
+#include "download/download_run.h"
+
 #include "platform/ansi_text.h"
 #include "platform/app_message.h"
 #include "platform/message_box.h"
@@ -14,6 +10,10 @@
 #include "platform/text.h"
 #include "platform/window_place.h"
 #include "res/resource.h"
+#include "run/error_messages.h"
+#include "run/phase_text.h"
+#include "run/poll_loop.h"
+#include "run/run_description.h"
 
 #include <chrono>
 #include <functional>
@@ -33,12 +33,12 @@ std::string ResourceText(int id) {
 }
 
 // The polling loop's view of the library and the two windows.
-class WindowPoll : public download::PollTarget {
+class WindowPoll : public run::PollTarget {
 public:
-    WindowPoll(CDownloadDlg& main, CDownloadStatusDlg& status, PFN_GetDownloadStatus read,
+    WindowPoll(download::RunHost& host, CDownloadStatusDlg& status, PFN_GetDownloadStatus read,
                std::function<bool()> leaveRequested)
-        : m_main(main), m_status(status), m_read(read), m_leaveRequested(std::move(leaveRequested)),
-          m_lastRead(Clock::now()), m_indicators(main.GetSafeHwnd()) {}
+        : m_host(host), m_status(status), m_read(read), m_leaveRequested(std::move(leaveRequested)),
+          m_lastRead(Clock::now()), m_indicators(host.Window()) {}
 
     bool WaitForNextRead() override {
         const auto due = m_lastRead + kPollInterval;
@@ -53,28 +53,27 @@ public:
         }
         return !(m_abortSeen && m_leaveRequested() && Clock::now() - *m_abortSeen >= kAbortGrace);
     }
-    download::DownloadStatus ReadStatus() override {
+    vardel_api::DownloadStatus ReadStatus() override {
         const int64_t packed = m_read(m_status.m_nDownloadHandle);
         m_lastRead = Clock::now();
-        return download::SplitDownloadStatus(packed);
+        return vardel_api::SplitDownloadStatus(packed);
     }
-    void SetCaption(const std::string& caption) override { m_main.SetCaption(caption); }
+    void SetCaption(const std::string& caption) override { m_host.SetCaption(caption); }
     void UpdateStatus(int status, int phase) override {
         if (status >= 0) {
             m_indicators.Progress(status);
         }
         m_status.UpdateStatus(status, phase);
     }
-    void Ended(download::RunEnd end) {
-        m_indicators.Ended(
-            end == download::RunEnd::Finished    ? platform::RunIndicators::End::Finished
-            : end == download::RunEnd::Cancelled ? platform::RunIndicators::End::Cancelled
-                                                 : platform::RunIndicators::End::Failed);
+    void Ended(run::RunEnd end) {
+        m_indicators.Ended(end == run::RunEnd::Finished    ? platform::RunIndicators::End::Finished
+                           : end == run::RunEnd::Cancelled ? platform::RunIndicators::End::Cancelled
+                                                           : platform::RunIndicators::End::Failed);
     }
     void ShowError(const std::string& text) override { m_status.ShowError(text); }
 
 private:
-    CDownloadDlg& m_main;
+    download::RunHost& m_host;
     CDownloadStatusDlg& m_status;
     PFN_GetDownloadStatus m_read;
     std::function<bool()> m_leaveRequested;
@@ -85,156 +84,124 @@ private:
 
 } // namespace
 
-void CDownloadDlg::OnDownload() {
-    if (m_bPolling) {
-        return; // never a second run while one is polled
-    }
-    for (;;) {
-        RunDownload();
-        const PendingAction action = m_pendingAction;
-        m_pendingAction = PendingAction::None;
-        if (action == PendingAction::None) {
-            return;
-        }
-        CloseStatusDlg();
-        if (action == PendingAction::Close) {
-            return;
-        }
-    }
-}
+namespace download {
 
-void CDownloadDlg::RunDownload() {
-    // A field that failed its check has said why. The run must not go on with
-    // the values held before: an address typed as "5 5" would otherwise send
-    // the firmware to the CPM of the last run, which the window no longer shows.
-    if (!UpdateData(true) || !CheckDownloadInput()) {
-        return;
-    }
-    const std::optional<std::string> libraryPath = platform::AnsiCompatiblePath(m_strFilePath);
-    if (!libraryPath) {
-        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_PATH_NOT_PASSABLE));
-        FocusControl(IDC_EDIT_FILE);
-        return;
-    }
-    WriteSettings();
-    FocusControl(IDC_BUTTON_DOWNLOAD); // before disabling, so the focus is not lost
-    EnableWindow(m_hWnd, FALSE);
+DownloadRun::DownloadRun(DownloadLibrary& library, RunHost& host)
+    : m_library(library), m_host(host) {}
 
-    const std::string fileName = download::FileNameOfPath(m_strFilePath);
-    m_strDownloadInfo = download::DownloadInfo(m_nCpmAddress, m_nTarget, m_nPort, fileName);
+DownloadRun::~DownloadRun() = default;
+
+bool DownloadRun::Run(const DownloadSettings& settings, const std::string& libraryPath) {
+    m_host.FocusDownloadButton(); // before disabling, so the focus is not lost
+    m_host.EnableInput(false);
+
+    const std::string fileName = run::FileNameOfPath(settings.m_strFilePath);
+    m_strDownloadInfo =
+        run::DownloadInfo(settings.m_nCpmAddress, settings.m_nTarget, settings.m_nPort, fileName);
     std::vector<char> path =
-        download::LibraryBuffer(platform::ToAnsi(*libraryPath), download::kPathBufferChars);
-    std::vector<char> initText = download::LibraryBuffer(
-        platform::ToAnsi(m_nTarget == 0 ? m_strPrimaryInit : m_strRedundantInit),
-        download::kInitTextBufferChars);
-    const int32_t result = m_pfnInitDownload(
-        path.data(), initText.data(), m_nPort, download::TargetAndAddress(m_nTarget, m_nCpmAddress),
-        m_nBaudRate, static_cast<uint8_t>(m_nDataBits), static_cast<uint8_t>(m_nStopBits),
-        static_cast<uint8_t>(m_nParity), static_cast<uint8_t>(m_nRetry));
+        run::LibraryBuffer(platform::ToAnsi(libraryPath), vardel_api::kPathBufferChars);
+    std::vector<char> initText =
+        run::LibraryBuffer(platform::ToAnsi(settings.m_nTarget == 0 ? settings.m_strPrimaryInit
+                                                                    : settings.m_strRedundantInit),
+                           vardel_api::kInitTextBufferChars);
+    const int32_t result = m_library.m_pfnInitDownload(
+        path.data(), initText.data(), settings.m_nPort,
+        run::TargetAndAddress(settings.m_nTarget, settings.m_nCpmAddress), settings.m_nBaudRate,
+        static_cast<uint8_t>(settings.m_nDataBits), static_cast<uint8_t>(settings.m_nStopBits),
+        static_cast<uint8_t>(settings.m_nParity), static_cast<uint8_t>(settings.m_nRetry));
     if (result < 0) {
         CloseStatusDlg();
-        ShowDownloadError(result, m_hWnd);
-        EnableWindow(m_hWnd, TRUE);
-        FocusControl(IDC_BUTTON_DOWNLOAD);
-        return;
+        ShowDownloadError(result, m_host.Window());
+        m_host.EnableInput(true);
+        m_host.FocusDownloadButton();
+        return false;
     }
-    m_pfnStartDownload(result);
-    CreateStatusDlg(result, fileName);
-    if (!m_pStatusDlg->Create(m_hWnd)) {
+    m_library.m_pfnStartDownload(result);
+    CreateStatusDlg(result, settings, fileName);
+    if (!m_pStatusDlg->Create(m_host.Window())) {
         // Nobody would see or stop the download that has just started.
-        m_pfnAbortDownload(result);
-        EnableWindow(m_hWnd, TRUE);
-        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_STATUS_WINDOW_FAILED));
-        return;
+        m_library.m_pfnAbortDownload(result);
+        m_host.EnableInput(true);
+        platform::ShowAppMessage(m_host.Window(),
+                                 platform::LoadResString(IDS_STATUS_WINDOW_FAILED));
+        return false;
     }
-    platform::CenterWindowOver(m_pStatusDlg->GetSafeHwnd(), m_hWnd);
+    platform::CenterWindowOver(m_pStatusDlg->GetSafeHwnd(), m_host.Window());
     ShowWindow(m_pStatusDlg->GetSafeHwnd(), SW_SHOWNORMAL);
-    PollDownload(m_pStatusDlg);
-    EnableWindow(m_hWnd, TRUE);
+    PollDownload(m_pStatusDlg.get());
+    m_host.EnableInput(true);
+
+    const PendingAction action = m_pendingAction;
+    m_pendingAction = PendingAction::None;
+    if (action != PendingAction::None) {
+        CloseStatusDlg();
+    }
+    return action == PendingAction::Repeat;
 }
 
-bool CDownloadDlg::CheckDownloadInput() {
-    if (m_wComPorts == 0) {
-        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT));
-        return false;
-    }
-    // No selection or the "<none>" item: there is no port to hand to the library.
-    if (m_nPort < 1 || m_nPort > 16) {
-        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT_SELECTED));
-        FocusControl(IDC_COMBO_PORT);
-        return false;
-    }
-    if (!settings::IsValidCpmAddress(m_nCpmAddress, m_nDownloadMode)) {
-        return false; // the exchange has shown why
-    }
-    if (m_strFilePath.empty()) {
-        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_FILE));
-        FocusControl(IDC_EDIT_FILE);
-        return false;
-    }
-    return true;
-}
-
-void CDownloadDlg::PollDownload(CDownloadStatusDlg* dlg) {
-    WindowPoll poll(*this, *dlg, m_pfnGetDownloadStatus,
+void DownloadRun::PollDownload(CDownloadStatusDlg* dlg) {
+    WindowPoll poll(m_host, *dlg, m_library.m_pfnGetDownloadStatus,
                     [this] { return m_pendingAction != PendingAction::None; });
     m_bPolling = true;
-    const download::RunEnd end = download::PollDownload(poll, ResourceText, m_nLastPercent);
+    const run::RunEnd end = run::PollDownload(poll, ResourceText, m_nLastPercent);
     poll.Ended(end);
     m_bPolling = false;
-    if (m_bPortsChanged) {
-        OnPortRefreshTimer();
-    }
-    if (end == download::RunEnd::Stopped) {
+    m_host.RunEnded();
+    if (end == run::RunEnd::Stopped) {
         // The library may still be busy with it: say so (the window stays, the
         // press that ended the wait is not carried out unseen), and never
         // unload the library under its own worker.
-        m_bLibraryBusy = true;
+        m_library.KeepLoaded();
         m_pendingAction = PendingAction::None;
-        dlg->UpdateStatus(-1, download::kPhaseError);
+        dlg->UpdateStatus(-1, run::kPhaseError);
         dlg->ShowError(platform::LoadResString(IDS_END_NOT_CONFIRMED));
-        SetCaption(std::string(download::kCaptionIdle) + " - Error");
+        m_host.SetCaption(std::string(run::kCaptionIdle) + " - Error");
     }
 }
 
-void CDownloadDlg::CreateStatusDlg(int handle, const std::string& fileName) {
+void DownloadRun::CreateStatusDlg(int handle, const DownloadSettings& settings,
+                                  const std::string& fileName) {
     if (m_pStatusDlg != nullptr) {
         CloseStatusDlg();
     }
-    m_pStatusDlg =
-        new CDownloadStatusDlg(this, handle, m_nCpmAddress, download::ShortTargetName(m_nTarget),
-                               fileName, m_nPort, m_nRetry);
+    StatusOwner& owner = *this;
+    m_pStatusDlg = std::make_unique<CDownloadStatusDlg>(
+        owner, handle, settings.m_nCpmAddress, run::ShortTargetName(settings.m_nTarget), fileName,
+        settings.m_nPort, settings.m_nRetry);
 }
 
-void CDownloadDlg::CloseStatusDlg() {
+void DownloadRun::CloseStatusDlg() {
     if (m_bPolling) {
         m_pendingAction = PendingAction::Close;
         return;
     }
     if (m_pStatusDlg != nullptr) {
         m_pStatusDlg->DestroyWindow();
-        delete m_pStatusDlg;
-        m_pStatusDlg = nullptr;
+        m_pStatusDlg.reset();
     }
-    platform::ClearTaskbarProgress(m_hWnd);
-    SetCaption(download::kCaptionIdle);
-    FocusControl(IDC_BUTTON_DOWNLOAD);
+    platform::ClearTaskbarProgress(m_host.Window());
+    m_host.SetCaption(run::kCaptionIdle);
+    m_host.FocusDownloadButton();
 }
 
-void CDownloadDlg::RepeatDownload() {
+void DownloadRun::RepeatDownload() {
     if (m_bPolling) {
         m_pendingAction = PendingAction::Repeat;
         return;
     }
     CloseStatusDlg();
-    OnDownload();
+    m_host.StartAgain();
 }
 
-void CDownloadDlg::ShowDownloadError(int code, HWND owner) {
-    platform::ShowMessageBox(owner, download::ErrorBoxText(code, ResourceText), m_strDownloadInfo,
+void DownloadRun::AbortDownload(int handle) {
+    if (m_library.m_pfnAbortDownload) {
+        m_library.m_pfnAbortDownload(handle);
+    }
+}
+
+void DownloadRun::ShowDownloadError(int code, HWND owner) const {
+    platform::ShowMessageBox(owner, run::ErrorBoxText(code, ResourceText), m_strDownloadInfo,
                              MB_ICONEXCLAMATION | MB_OK);
 }
 
-void CDownloadDlg::FocusControl(int id) {
-    SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
-}
+} // namespace download

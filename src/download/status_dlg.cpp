@@ -1,6 +1,5 @@
 #include "download/status_dlg.h"
 
-#include "mainwnd/download_dlg.h"
 #include "platform/dpi.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -34,12 +33,12 @@ HBITMAP LoadLed(int id, UINT dpi) {
 
 } // namespace
 
-CDownloadStatusDlg::CDownloadStatusDlg(CDownloadDlg* parent, int handle, int cpmAddress,
+CDownloadStatusDlg::CDownloadStatusDlg(download::StatusOwner& owner, int handle, int cpmAddress,
                                        std::string targetName, std::string fileName, int port,
                                        int retry)
     : platform::Dialog(IDD_DOWNLOAD_STATUS), m_nDownloadHandle(handle), m_nRetry(retry),
       m_nCpmAddress(cpmAddress), m_nPort(port), m_strTarget(std::move(targetName)),
-      m_strFileName(std::move(fileName)), m_pOwner(parent), m_model(*this, SecondsNow) {}
+      m_strFileName(std::move(fileName)), m_owner(owner), m_model(*this, SecondsNow) {}
 
 CDownloadStatusDlg::~CDownloadStatusDlg() {
     DestroyWindow(); // before the bitmaps its LEDs show
@@ -106,36 +105,34 @@ bool CDownloadStatusDlg::OnCommand(int id, int notifyCode, HWND control) {
 // the run is polled, close the window once it has ended.
 void CDownloadStatusDlg::OnCancel() {
     if (!m_model.m_bFinished) {
-        if (PFN_AbortDownload abort = m_pOwner->AbortEntryPoint()) {
-            abort(m_nDownloadHandle);
-        }
+        m_owner.AbortDownload(m_nDownloadHandle);
         m_model.OnCancelPressed();
         return;
     }
-    m_pOwner->CloseStatusDlg(); // may destroy this object: nothing after it
+    m_owner.CloseStatusDlg(); // may destroy this object: nothing after it
 }
 
 void CDownloadStatusDlg::OnRepeatDownload() {
-    m_pOwner->RepeatDownload(); // may destroy this object: nothing after it
+    m_owner.RepeatDownload(); // may destroy this object: nothing after it
 }
 
-HBITMAP CDownloadStatusDlg::LedBitmap(download::Led led) const {
+HBITMAP CDownloadStatusDlg::LedBitmap(run::Led led) const {
     switch (led) {
-    case download::Led::Red:
+    case run::Led::Red:
         return m_bmpLedRed;
-    case download::Led::Green:
+    case run::Led::Green:
         return m_bmpLedGreen;
     default:
         return m_bmpLedOff;
     }
 }
 
-void CDownloadStatusDlg::SetRunLed(download::Led led) {
+void CDownloadStatusDlg::SetRunLed(run::Led led) {
     m_runLed = led;
     SendMessageW(m_pRunLed, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(LedBitmap(led)));
 }
 
-void CDownloadStatusDlg::SetErrorLed(download::Led led) {
+void CDownloadStatusDlg::SetErrorLed(run::Led led) {
     m_errorLed = led;
     SendMessageW(m_pErrorLed, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(LedBitmap(led)));
 }

@@ -1,19 +1,30 @@
 #pragma once
 
-#include "download/status_model.h"
-#include "download/status_view.h"
 #include "platform/dialog.h"
+#include "run/status_model.h"
+#include "run/status_view.h"
 
 #include <string>
 
-class CDownloadDlg;
+namespace download {
+
+// What the status window's buttons ask of the run it shows.
+class StatusOwner {
+public:
+    virtual ~StatusOwner() = default;
+    virtual void AbortDownload(int handle) = 0; // Cancel Download while polling
+    virtual void CloseStatusDlg() = 0;          // Exit
+    virtual void RepeatDownload() = 0;
+};
+
+} // namespace download
 
 // The modeless window that shows one download run while it is polled and its
-// result afterwards. The main window makes it, feeds it and destroys it.
-class CDownloadStatusDlg : public platform::Dialog, private download::StatusView {
+// result afterwards. The run makes it, feeds it and destroys it.
+class CDownloadStatusDlg : public platform::Dialog, private run::StatusView {
 public:
-    CDownloadStatusDlg(CDownloadDlg* parent, int handle, int cpmAddress, std::string targetName,
-                       std::string fileName, int port, int retry);
+    CDownloadStatusDlg(download::StatusOwner& owner, int handle, int cpmAddress,
+                       std::string targetName, std::string fileName, int port, int retry);
     ~CDownloadStatusDlg() override;
 
     void UpdateStatus(int status, int phase) { m_model.UpdateStatus(status, phase); }
@@ -39,8 +50,8 @@ private:
     void OnRepeatDownload();
 
     // How the run's state reaches the controls.
-    void SetRunLed(download::Led led) override;
-    void SetErrorLed(download::Led led) override;
+    void SetRunLed(run::Led led) override;
+    void SetErrorLed(run::Led led) override;
     void SetMessage(const std::string& text) override;
     void SetElapsed(const std::string& text) override;
     void SetEstimate(const std::string& text) override;
@@ -49,10 +60,10 @@ private:
     void RepaintProgress() override;
     void SetCancelText(const std::string& text) override;
     void EnableRepeat(bool enable) override;
-    HBITMAP LedBitmap(download::Led led) const;
+    HBITMAP LedBitmap(run::Led led) const;
 
-    CDownloadDlg* m_pOwner;
-    download::StatusModel m_model;
+    download::StatusOwner& m_owner;
+    run::StatusModel m_model;
     HBITMAP m_bmpLedOff = nullptr;
     HBITMAP m_bmpLedRed = nullptr;
     HBITMAP m_bmpLedGreen = nullptr;
@@ -61,6 +72,6 @@ private:
     HWND m_pRunLed = nullptr;
     HWND m_pRepeatButton = nullptr;
     HWND m_pCancelButton = nullptr;
-    download::Led m_runLed = download::Led::Off;
-    download::Led m_errorLed = download::Led::Off;
+    run::Led m_runLed = run::Led::Off;
+    run::Led m_errorLed = run::Led::Off;
 };

@@ -1,6 +1,6 @@
 #include "filedlg/fdl_info_dlg.h"
 
-#include "filedlg/header_preview.h"
+#include "firmware/header_preview.h"
 #include "res/resource.h"
 
 #include <optional>
@@ -130,7 +130,7 @@ void CFDLInfoDlg::OnOK() {}
 void CFDLInfoDlg::OnCancel() {}
 
 void CFDLInfoDlg::ShowFileInfo(std::string path) {
-    const std::optional<std::string> text = filedlg::PreviewTextOf(path);
+    const std::optional<std::string> text = firmware::PreviewTextOf(path);
     if (text && m_editInfo != nullptr) {
         SetWindowTextW(m_editInfo, DecodeHeaderText(*text).c_str());
     }

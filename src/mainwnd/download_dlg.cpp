@@ -1,13 +1,12 @@
 #include "mainwnd/download_dlg.h"
 
-#include "app/about_dlg.h"
-#include "app/help.h"
-#include "download/status_dlg.h"
-#include "mainwnd/cpm_address.h"
-#include "mainwnd/path_shortening.h"
-#include "mainwnd/port_list.h"
+#include "fields/cpm_address.h"
+#include "fields/path_shortening.h"
+#include "fields/port_list.h"
+#include "mainwnd/about_dlg.h"
 #include "platform/app_message.h"
 #include "platform/dpi.h"
+#include "platform/help.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -30,9 +29,7 @@ CDownloadDlg::CDownloadDlg() : platform::Dialog(IDD_DOWNLOAD_DIALOG) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-CDownloadDlg::~CDownloadDlg() {
-    FreeDownloadLibrary();
-}
+CDownloadDlg::~CDownloadDlg() = default;
 
 BOOL CDownloadDlg::OnInitDialog() {
     SetCaption(platform::ApplicationName());
@@ -54,7 +51,6 @@ BOOL CDownloadDlg::OnInitDialog() {
     platform::Dialog::OnInitDialog();
     AddAboutToSystemMenu();
     SetWindowIcons();
-    m_pStatusDlg = nullptr;
     SetCaption(kMainCaption);
     return TRUE;
 }
@@ -81,7 +77,7 @@ bool CDownloadDlg::OnCommand(int id, int notifyCode, HWND control) {
         return false;
     case IDC_BUTTON_HELP:
         if (notifyCode == BN_CLICKED) {
-            app::ShowHelpContents(m_hWnd);
+            platform::ShowHelpContents(m_hWnd);
             return true;
         }
         return false;
@@ -120,7 +116,7 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(m_hIcon);
     case WM_HELP:
-        app::ShowHelpContents(m_hWnd);
+        platform::ShowHelpContents(m_hWnd);
         return TRUE;
     case WM_DPICHANGED:
         SetWindowIcons();
@@ -143,7 +139,7 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // While a run is polled the window is disabled; a close request that still
 // reaches it (sent by another program) must not end the dialog under the loop.
 void CDownloadDlg::OnExit() {
-    if (m_bPolling) {
+    if (m_run.IsPolling()) {
         return;
     }
     m_bClosing = true;
@@ -151,7 +147,7 @@ void CDownloadDlg::OnExit() {
 }
 
 void CDownloadDlg::OnCancel() {
-    if (!m_bPolling) {
+    if (!m_run.IsPolling()) {
         platform::Dialog::OnCancel();
     }
 }
@@ -167,7 +163,7 @@ void CDownloadDlg::OnDeviceChange(WPARAM event) {
 
 void CDownloadDlg::OnPortRefreshTimer() {
     KillTimer(m_hWnd, kPortRefreshTimer);
-    if (m_bPolling) {
+    if (m_run.IsPolling()) {
         m_bPortsChanged = true; // never under a running download
         return;
     }
@@ -219,7 +215,7 @@ void CDownloadDlg::PaintMinimized() {
 }
 
 void CDownloadDlg::FillPortList() {
-    m_wComPorts = static_cast<uint16_t>(m_pfnGetCOMsStatus() & 0xFFFF);
+    m_wComPorts = m_library.ReadPortMask();
     const HWND combo = Item(IDC_COMBO_PORT);
     // Remember the port, not the position: after ports came or went the same
     // position may name another device.
@@ -229,14 +225,14 @@ void CDownloadDlg::FillPortList() {
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     m_bPortsAvailable = m_wComPorts != 0;
     SendMessageW(combo, CB_INITSTORAGE, 16, 10);
-    const std::vector<mainwnd::PortItem> items = mainwnd::PortItemsForMask(m_wComPorts);
-    for (const mainwnd::PortItem& item : items) {
+    const std::vector<fields::PortItem> items = fields::PortItemsForMask(m_wComPorts);
+    for (const fields::PortItem& item : items) {
         const LRESULT index = SendMessageW(
             combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Widen(item.text).c_str()));
         SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), item.port);
     }
     if (selected != CB_ERR) {
-        const int index = mainwnd::IndexOfPort(items, static_cast<int>(selectedPort));
+        const int index = fields::IndexOfPort(items, static_cast<int>(selectedPort));
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
 }
@@ -253,21 +249,21 @@ void CDownloadDlg::DoDataExchange(platform::DataExchange& dx) {
     } else {
         SelectPortOfSettings();
         SetItemText(IDC_EDIT_CPMADR,
-                    m_nCpmAddress == mainwnd::kNoCpmAddress ? "" : std::to_string(m_nCpmAddress));
+                    m_nCpmAddress == fields::kNoCpmAddress ? "" : std::to_string(m_nCpmAddress));
     }
 }
 
 void CDownloadDlg::SelectPortOfSettings() {
     const HWND combo = Item(IDC_COMBO_PORT);
-    const std::wstring text = platform::Widen(mainwnd::PortItemText(m_nPort));
+    const std::wstring text = platform::Widen(fields::PortItemText(m_nPort));
     const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void CDownloadDlg::ExchangeCpmAddressAndPort(platform::DataExchange& dx) {
-    if (mainwnd::IsCpmAddressFieldEmpty(ItemText(IDC_EDIT_CPMADR))) {
-        m_nCpmAddress = mainwnd::kNoCpmAddress;
+    if (fields::IsCpmAddressFieldEmpty(ItemText(IDC_EDIT_CPMADR))) {
+        m_nCpmAddress = fields::kNoCpmAddress;
     } else {
         dx.Int(IDC_EDIT_CPMADR, m_nCpmAddress);
         if (dx.Failed()) {
@@ -317,6 +313,6 @@ void CDownloadDlg::ShortenFilePathDisplay() {
         GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         return static_cast<int>(size.cx);
     };
-    m_strFileDisplay = mainwnd::ShortenFilePath(m_strFilePath, format.right - format.left, extent);
+    m_strFileDisplay = fields::ShortenFilePath(m_strFilePath, format.right - format.left, extent);
     ReleaseDC(field, dc);
 }

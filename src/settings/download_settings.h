@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/profile_store.h"
+#include "platform/profile_store.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 // Figures of the portable core (Google Benchmark): the settings rules and the
 // file field's path shortening.
-#include "filedlg/header_preview.h"
-#include "mainwnd/path_shortening.h"
+#include "fields/path_shortening.h"
+#include "firmware/header_preview.h"
 #include "memory_profile.h"
 #include "settings/download_settings.h"
 
@@ -48,7 +48,7 @@ void BM_ShortenDeepPath(benchmark::State& state) {
     path += "\\main.fdl";
     const auto extent = [](const std::string& t) { return static_cast<int>(t.size()) * 6; };
     for (auto _ : state) {
-        benchmark::DoNotOptimize(mainwnd::ShortenFilePath(path, 200, extent));
+        benchmark::DoNotOptimize(fields::ShortenFilePath(path, 200, extent));
     }
 }
 BENCHMARK(BM_ShortenDeepPath)->Arg(4)->Arg(40);
@@ -77,7 +77,7 @@ std::string FirmwareFile(long long size) {
 void BM_PreviewHeader(benchmark::State& state) {
     const std::string path = FirmwareFile(state.range(0));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(filedlg::PreviewTextOf(path));
+        benchmark::DoNotOptimize(firmware::PreviewTextOf(path));
     }
     std::remove(path.c_str());
 }

@@ -85,8 +85,8 @@ void CancelLatency(TempDir& dir, int presses) {
     std::mt19937 random(42);
     CDownloadDlg dlg;
     RunModal(dlg, [&](HWND main) {
-        g_realAbort = dlg.m_pfnAbortDownload;
-        dlg.m_pfnAbortDownload = TimedAbort;
+        g_realAbort = dlg.Library().m_pfnAbortDownload;
+        dlg.Library().m_pfnAbortDownload = TimedAbort;
         for (int i = 0; i < presses; ++i) {
             PostClick(main, IDC_BUTTON_DOWNLOAD);
             const HWND status = WaitForStatus(main);
@@ -128,8 +128,8 @@ void CpuWhilePolling(int seconds) {
     CDownloadDlg dlg;
     double cpu = 0, wall = 0;
     RunModal(dlg, [&](HWND main) {
-        g_realRead = dlg.m_pfnGetDownloadStatus;
-        dlg.m_pfnGetDownloadStatus = TimedRead;
+        g_realRead = dlg.Library().m_pfnGetDownloadStatus;
+        dlg.Library().m_pfnGetDownloadStatus = TimedRead;
         PostClick(main, IDC_BUTTON_DOWNLOAD);
         const HWND status = WaitForStatus(main);
         Sleep(500);
@@ -151,9 +151,9 @@ void CpuWhilePolling(int seconds) {
         return;
     }
     const Stats s = Summarize(intervals);
-    std::printf("Interval between status reads: min %.2f ms, median %.2f ms, max %.2f ms (%zu reads)\n",
-                *std::min_element(intervals.begin(), intervals.end()), s.median, s.max,
-                g_readTimes.size());
+    std::printf(
+        "Interval between status reads: min %.2f ms, median %.2f ms, max %.2f ms (%zu reads)\n",
+        *std::min_element(intervals.begin(), intervals.end()), s.median, s.max, g_readTimes.size());
 }
 
 // The settings file through the Win32 profile functions, as the program uses it.

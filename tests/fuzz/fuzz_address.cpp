@@ -1,5 +1,5 @@
 // The CPM address field: whatever the user types or a program sends.
-#include "mainwnd/cpm_address.h"
+#include "fields/cpm_address.h"
 #include "platform/int_text.h"
 #include "settings/download_settings.h"
 
@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const bool empty = mainwnd::IsCpmAddressFieldEmpty(text);
+    const bool empty = fields::IsCpmAddressFieldEmpty(text);
     int value = 12345;
     const bool number = platform::ParseIntegerText(text, value);
     // A field counted as empty must start with blanks (or be short), and a

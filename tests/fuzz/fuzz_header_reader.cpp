@@ -1,6 +1,6 @@
 // Any file the user points the file dialog at: its header is read for the
 // preview whatever it holds.
-#include "filedlg/header_reader.h"
+#include "firmware/header_reader.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,13 +9,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size), std::ios::binary);
-    const std::vector<std::string> lines = filedlg::ReadHeaderLines(in);
-    if (lines.size() > static_cast<size_t>(filedlg::kMaxHeaderLines)) {
+    const std::vector<std::string> lines = firmware::ReadHeaderLines(in);
+    if (lines.size() > static_cast<size_t>(firmware::kMaxHeaderLines)) {
         std::abort();
     }
     size_t total = 0;
     for (const std::string& line : lines) {
-        if (line.size() > filedlg::kMaxHeaderLineLength || (!line.empty() && line[0] == ':') ||
+        if (line.size() > firmware::kMaxHeaderLineLength || (!line.empty() && line[0] == ':') ||
             line.find('\n') != std::string::npos) {
             std::abort();
         }
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (total > size) {
         std::abort(); // nothing is shown that the file does not hold
     }
-    const std::string text = filedlg::HeaderDisplayText(lines);
+    const std::string text = firmware::HeaderDisplayText(lines);
     if (lines.empty() != (text == "-- no info --")) {
         std::abort();
     }

@@ -1,5 +1,5 @@
 // The file field's shortened path, for any path and any field width.
-#include "mainwnd/path_shortening.h"
+#include "fields/path_shortening.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto extent = [charWidth](const std::string& text) {
         return static_cast<int>(text.size()) * charWidth;
     };
-    const std::string shown = mainwnd::ShortenFilePath(path, width, extent);
+    const std::string shown = fields::ShortenFilePath(path, width, extent);
     // What is shown is the path itself or "..." standing for leading folders,
     // and always ends with the same file name.
     const size_t slash = path.rfind('\\');

@@ -134,14 +134,14 @@ TEST_F(FirmwareFileDialog, TypedFileBecomesThePathAndTheFieldShowsItShortened) {
         PressOpen(fileDialog);
     });
     const std::string path = FileUtf8(L"new firmware.fdl");
-    EXPECT_EQ(m_dlg.m_strFilePath, path);
-    EXPECT_EQ(m_fieldAfter, m_dlg.m_strFileDisplay);
+    EXPECT_EQ(m_dlg.Settings().m_strFilePath, path);
+    EXPECT_EQ(m_fieldAfter, m_dlg.FileDisplay());
     EXPECT_NE(m_fieldAfter, path);
     EXPECT_EQ(m_fieldAfter.compare(0, 6, "C:\\..."), 0) << m_fieldAfter;
     EXPECT_EQ(m_fieldAfter.substr(m_fieldAfter.size() - 17), "\\new firmware.fdl");
     // The fields were saved first: what the user had typed is kept.
-    EXPECT_EQ(m_dlg.m_nCpmAddress, 17);
-    EXPECT_EQ(m_dlg.m_nTarget, 1);
+    EXPECT_EQ(m_dlg.Settings().m_nCpmAddress, 17);
+    EXPECT_EQ(m_dlg.Settings().m_nTarget, 1);
     EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
@@ -159,7 +159,7 @@ TEST_P(CancelledBrowse, ChangesNothing) {
         SetFileNameBox(fileDialog, "other.fdl");
         PressCancel(fileDialog);
     });
-    EXPECT_EQ(m_dlg.m_strFilePath, FileUtf8(L"current.fdl"));
+    EXPECT_EQ(m_dlg.Settings().m_strFilePath, FileUtf8(L"current.fdl"));
     EXPECT_EQ(m_fieldAfter, m_fieldBefore);
     EXPECT_EQ(m_previewAfter, nullptr);
     EXPECT_FALSE(IsWindow(preview));
@@ -312,7 +312,7 @@ TEST_F(FirmwareFileDialog, CloseMessageTakesThePreviewAlongAndCancels) {
         previewAfterClose = IsWindow(preview) != FALSE;
     });
     EXPECT_FALSE(previewAfterClose);
-    EXPECT_EQ(m_dlg.m_strFilePath, FileUtf8(L"current.fdl"));
+    EXPECT_EQ(m_dlg.Settings().m_strFilePath, FileUtf8(L"current.fdl"));
     EXPECT_EQ(m_fieldAfter, m_fieldBefore);
 }
 
@@ -335,7 +335,7 @@ TEST_F(FirmwareFileDialog, BadAddressShowsItsMessageAndTheFileIsTakenAnyway) {
     platform::SetMessageBoxHook(nullptr);
     EXPECT_EQ(texts, std::vector<std::string>{kMessage725});
     EXPECT_TRUE(previewDuringMessage);
-    EXPECT_EQ(m_dlg.m_strFilePath, FileUtf8(L"chosen.fdl"));
+    EXPECT_EQ(m_dlg.Settings().m_strFilePath, FileUtf8(L"chosen.fdl"));
     EXPECT_EQ(m_previewAfter, nullptr);
 }
 

@@ -1,8 +1,8 @@
 // The main window in this process, driven through window messages.
 #include "app/download_app.h"
-#include "app/help.h"
 #include "dialog_driver.h"
 #include "mainwnd/download_dlg.h"
+#include "platform/help.h"
 #include "platform/text.h"
 #include "res/resource.h"
 #include "test_support.h"
@@ -61,8 +61,7 @@ TEST_F(MainWindow, StartsWithCaptionIconsAndAboutEntry) {
         wchar_t text[64] = {};
         GetMenuStringW(systemMenu, IDM_ABOUTBOX, text, 64, MF_BYCOMMAND);
         aboutText = platform::Narrow(text);
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg, WM_QUERYDRAGICON, 0, 0)),
-                  m_dlg.m_hIcon);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dlg, WM_QUERYDRAGICON, 0, 0)), m_dlg.Icon());
     });
     EXPECT_EQ(caption, "Tavro Download");
     EXPECT_EQ(aboutText, "&About Tavro Download...");
@@ -95,7 +94,7 @@ TEST_F(MainWindow, SystemMenuAboutShowsTheAboutBox) {
 
 TEST_F(MainWindow, HelpButtonAndHelpRequestOpenTheHelpPage) {
     std::vector<std::wstring> opened;
-    app::SetOpenDocumentHook([&](const std::wstring& path) {
+    platform::SetOpenDocumentHook([&](const std::wstring& path) {
         opened.push_back(path);
         return true;
     });
@@ -105,7 +104,7 @@ TEST_F(MainWindow, HelpButtonAndHelpRequestOpenTheHelpPage) {
         info.cbSize = sizeof info;
         SendMessageW(dlg, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
     });
-    app::SetOpenDocumentHook(nullptr);
+    platform::SetOpenDocumentHook(nullptr);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], BinFolder() + L"TavroDownload.html");
     EXPECT_EQ(opened[1], opened[0]);
@@ -129,7 +128,7 @@ TEST_F(MainWindow, NoPortShowsNoneAndTheNoPortMessage) {
     RunModal(m_dlg, [&](HWND dlg) { items = ComboItems(dlg, IDC_COMBO_PORT); });
     EXPECT_EQ(items, std::vector<std::string>{"<none>"});
     EXPECT_EQ(m_boxes.Texts(), (std::vector<std::string>{kMessage739, kMessage703}));
-    EXPECT_EQ(m_dlg.m_nPort, 17);
+    EXPECT_EQ(m_dlg.Settings().m_nPort, 17);
 }
 
 TEST_F(MainWindow, PortOfTheSettingsIsSelectedAtStartUp) {
@@ -245,7 +244,7 @@ TEST_P(AddressField, ExchangeChecksTheAddress) {
             500);
     });
     const std::vector<std::string> texts = m_boxes.Texts();
-    EXPECT_EQ(m_dlg.m_nCpmAddress, c.expectedAddress);
+    EXPECT_EQ(m_dlg.Settings().m_nCpmAddress, c.expectedAddress);
     if (c.message725) {
         ASSERT_FALSE(texts.empty());
         EXPECT_EQ(texts.front(), kMessage725);
@@ -272,7 +271,7 @@ TEST_F(MainWindow, AddressThatIsNoNumberShowsTheIntegerMessage) {
     const std::vector<std::string> texts = m_boxes.Texts();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "Please enter an integer.");
-    EXPECT_EQ(m_dlg.m_nCpmAddress, 5); // unchanged from the settings
+    EXPECT_EQ(m_dlg.Settings().m_nCpmAddress, 5); // unchanged from the settings
 }
 
 TEST_F(MainWindow, FileFieldShowsTheFullPathOnlyWhileFocused) {
@@ -293,7 +292,7 @@ TEST_F(MainWindow, FileFieldShowsTheFullPathOnlyWhileFocused) {
     EXPECT_EQ(before.compare(0, 6, "C:\\..."), 0) << before;
     EXPECT_EQ(before.substr(before.size() - 9), "\\main.fdl");
     EXPECT_EQ(typedAfter, "C:\\other\\typed.fdl");
-    EXPECT_EQ(m_dlg.m_strFilePath, "C:\\other\\typed.fdl");
+    EXPECT_EQ(m_dlg.Settings().m_strFilePath, "C:\\other\\typed.fdl");
     EXPECT_TRUE(m_boxes.Texts().empty());
 }
 

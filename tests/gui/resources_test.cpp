@@ -1,5 +1,5 @@
 // The compiled resources carry what the code expects of them.
-#include "app/string_table.h"
+#include "platform/string_table.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -15,7 +15,7 @@ TEST(Resources, StringTableMatchesTheTextsOfTheCode) {
     // escapes (quotes, line breaks) included.
     int compared = 0;
     for (int id = 1; id <= 65535; ++id) {
-        const std::string expected = app::StringTableText(id);
+        const std::string expected = platform::StringTableText(id);
         const std::string loaded = platform::LoadResString(static_cast<UINT>(id));
         EXPECT_EQ(loaded, expected) << "string " << id;
         compared += expected.empty() ? 0 : 1;

@@ -167,8 +167,8 @@ TEST_F(DownloadRun, BroadcastPassesAddress255WithTheTarget) {
             PostClick(main, IDC_BUTTON_DOWNLOAD);
             EXPECT_TRUE(WaitForCaption(main, "Tavro Download - OK"));
         });
-        EXPECT_EQ(dlg.m_strDownloadInfo, target == 0 ? "Broadcast (prim) on COM 1 <main.fdl>"
-                                                     : "Broadcast (red) on COM 1 <main.fdl>");
+        EXPECT_EQ(dlg.DownloadInfo(), target == 0 ? "Broadcast (prim) on COM 1 <main.fdl>"
+                                                  : "Broadcast (red) on COM 1 <main.fdl>");
     }
     const Lines init = Calls("InitDownload");
     ASSERT_EQ(init.size(), 2u);

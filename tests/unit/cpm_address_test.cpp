@@ -1,4 +1,4 @@
-#include "mainwnd/cpm_address.h"
+#include "fields/cpm_address.h"
 #include "platform/int_text.h"
 #include "settings/download_settings.h"
 
@@ -18,7 +18,7 @@ struct FieldCase {
 };
 
 void ExpectField(const FieldCase& c) {
-    EXPECT_EQ(mainwnd::IsCpmAddressFieldEmpty(c.text), c.empty) << '"' << c.text << '"';
+    EXPECT_EQ(fields::IsCpmAddressFieldEmpty(c.text), c.empty) << '"' << c.text << '"';
     int value = -99;
     EXPECT_EQ(platform::ParseIntegerText(c.text, value), c.number) << '"' << c.text << '"';
     if (c.number) {

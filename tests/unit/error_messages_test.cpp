@@ -1,5 +1,5 @@
-#include "app/string_table.h"
-#include "download/error_messages.h"
+#include "platform/string_table.h"
+#include "run/error_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-const app::TextLookup kTable = app::StringTableText;
+const platform::TextLookup kTable = platform::StringTableText;
 
 TEST(ErrorMessages, PrefixRuleAtItsBorders) {
     struct Case {
@@ -17,7 +17,7 @@ TEST(ErrorMessages, PrefixRuleAtItsBorders) {
     const Case cases[] = {{-1, 103},   {-9, 103},   {-118, 103}, {-617, 103}, {-699, 103},
                           {-700, 104}, {-701, 104}, {-704, 104}, {-705, 104}, {-65535, 104}};
     for (const Case& c : cases) {
-        EXPECT_EQ(download::PrefixStringId(c.code), c.prefixId) << c.code;
+        EXPECT_EQ(run::PrefixStringId(c.code), c.prefixId) << c.code;
     }
 }
 
@@ -43,18 +43,18 @@ TEST(ErrorMessages, BoxFormKeepsThePrefixLineFeed) {
         {-8, "Download error !\n"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(download::ErrorBoxText(c.code, kTable), c.text) << c.code;
+        EXPECT_EQ(run::ErrorBoxText(c.code, kTable), c.text) << c.code;
     }
 }
 
 TEST(ErrorMessages, StatusFormBreaksTheLineWithCrLf) {
-    EXPECT_EQ(download::ErrorStatusText(-9, kTable),
+    EXPECT_EQ(run::ErrorStatusText(-9, kTable),
               "Download error !\r\nInit COM: Can not open fdl file. Check path and file name.");
-    EXPECT_EQ(download::ErrorStatusText(-702, kTable),
+    EXPECT_EQ(run::ErrorStatusText(-702, kTable),
               "Download init error! \r\nWrong Ostrel.dll version.");
-    EXPECT_EQ(download::ErrorStatusText(-118, kTable), "Download error !\r\n");
+    EXPECT_EQ(run::ErrorStatusText(-118, kTable), "Download error !\r\n");
     for (int code = -1; code >= -800; --code) {
-        const std::string text = download::ErrorStatusText(code, kTable);
+        const std::string text = run::ErrorStatusText(code, kTable);
         const size_t lf = text.find('\n');
         ASSERT_NE(lf, std::string::npos) << code;
         EXPECT_EQ(text[lf - 1], '\r') << code;
@@ -70,7 +70,7 @@ TEST(ErrorMessages, EveryPhaseHasItsConditions) {
     for (int phase = 1; phase <= 6; ++phase) {
         for (int condition : {1, 2, 3, 4, 5, 6, 7, 13, 15, 17}) {
             const int code = -(100 * phase + condition);
-            const std::string entry = kTable(download::EntryStringId(code));
+            const std::string entry = kTable(run::EntryStringId(code));
             if (phase == 1 && condition == 17) {
                 EXPECT_TRUE(entry.empty());
                 continue;
@@ -79,11 +79,11 @@ TEST(ErrorMessages, EveryPhaseHasItsConditions) {
         }
     }
     for (int code : {-1, -2, -3, -4, -5, -6, -7, -9}) {
-        EXPECT_EQ(kTable(download::EntryStringId(code)).rfind("Init COM: ", 0), 0u) << code;
+        EXPECT_EQ(kTable(run::EntryStringId(code)).rfind("Init COM: ", 0), 0u) << code;
     }
-    EXPECT_TRUE(kTable(download::EntryStringId(-8)).empty());
-    EXPECT_EQ(download::EntryStringId(-1), 65535);
-    EXPECT_EQ(download::EntryStringId(-704), 64832);
+    EXPECT_TRUE(kTable(run::EntryStringId(-8)).empty());
+    EXPECT_EQ(run::EntryStringId(-1), 65535);
+    EXPECT_EQ(run::EntryStringId(-704), 64832);
 }
 
 // A misbehaving library may report any negative number. Outside the code
@@ -106,13 +106,13 @@ TEST(ErrorMessages, CodesOutsideTheCodeTableHaveNoEntryText) {
         {-65433, initBox, initStatus}, // "Download error !\n"
     };
     for (const Case& c : cases) {
-        ASSERT_FALSE(kTable(download::EntryStringId(c.code)).empty()) << c.code;
-        EXPECT_EQ(download::ErrorBoxText(c.code, kTable), c.box) << c.code;
-        EXPECT_EQ(download::ErrorStatusText(c.code, kTable), c.status) << c.code;
+        ASSERT_FALSE(kTable(run::EntryStringId(c.code)).empty()) << c.code;
+        EXPECT_EQ(run::ErrorBoxText(c.code, kTable), c.box) << c.code;
+        EXPECT_EQ(run::ErrorStatusText(c.code, kTable), c.status) << c.code;
     }
     for (int code : {-800, -1000000, INT_MIN}) {
-        EXPECT_EQ(download::ErrorBoxText(code, kTable), initBox) << code;
-        EXPECT_EQ(download::ErrorStatusText(code, kTable), initStatus) << code;
+        EXPECT_EQ(run::ErrorBoxText(code, kTable), initBox) << code;
+        EXPECT_EQ(run::ErrorStatusText(code, kTable), initStatus) << code;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "filedlg/firmware_path.h"
+#include "firmware/firmware_path.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ void PrintTo(const PathCase& c, std::ostream* os) {
 class FirmwarePath : public testing::TestWithParam<PathCase> {};
 
 TEST_P(FirmwarePath, IsDecidedByTheFileNamesExtension) {
-    EXPECT_EQ(filedlg::IsFirmwareFilePath(GetParam().path), GetParam().firmware);
+    EXPECT_EQ(firmware::IsFirmwareFilePath(GetParam().path), GetParam().firmware);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -47,7 +47,7 @@ void PrintTo(const FolderCase& c, std::ostream* os) {
 class InitialFolder : public testing::TestWithParam<FolderCase> {};
 
 TEST_P(InitialFolder, IsThePathBeforeTheLastBackslash) {
-    EXPECT_EQ(filedlg::InitialFolderOf(GetParam().filePath), GetParam().folder);
+    EXPECT_EQ(firmware::InitialFolderOf(GetParam().filePath), GetParam().folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, InitialFolder,

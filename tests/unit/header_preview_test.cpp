@@ -1,5 +1,5 @@
 // The preview text of real files in a folder of the test's own.
-#include "filedlg/header_preview.h"
+#include "firmware/header_preview.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,7 @@ class PreviewOfFile : public HeaderPreview, public testing::WithParamInterface<F
 
 TEST_P(PreviewOfFile, ShowsTheHeaderOfFirmwareFilesOnly) {
     const FileCase& c = GetParam();
-    EXPECT_EQ(filedlg::PreviewTextOf(Write(c.file, c.content)), c.expected);
+    EXPECT_EQ(firmware::PreviewTextOf(Write(c.file, c.content)), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -77,9 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FileCase>& info) { return info.param.name; });
 
 TEST_F(HeaderPreview, FileThatCannotBeOpenedGivesNothing) {
-    EXPECT_EQ(filedlg::PreviewTextOf(Path("missing.fdl")), std::nullopt);
+    EXPECT_EQ(firmware::PreviewTextOf(Path("missing.fdl")), std::nullopt);
     // Not being a firmware file is decided before the file is looked at.
-    EXPECT_EQ(filedlg::PreviewTextOf(Path("missing.txt")), "-- no download file --");
+    EXPECT_EQ(firmware::PreviewTextOf(Path("missing.txt")), "-- no download file --");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "filedlg/header_reader.h"
+#include "firmware/header_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using Lines = std::vector<std::string>;
 
 Lines Read(const std::string& content) {
     std::istringstream in(content, std::ios::in | std::ios::binary);
-    return filedlg::ReadHeaderLines(in);
+    return firmware::ReadHeaderLines(in);
 }
 
 std::string Numbered(int count, const std::string& lineEnd) {
@@ -99,8 +99,8 @@ TEST(HeaderLinesOfFiles, CrLfAndLfFilesReadAlike) {
 }
 
 TEST(HeaderDisplayText, EndsEveryLineWithCrLfOrSaysThereIsNone) {
-    EXPECT_EQ(filedlg::HeaderDisplayText({"; a", "", "; b"}), "; a\r\n\r\n; b\r\n");
-    EXPECT_EQ(filedlg::HeaderDisplayText({}), "-- no info --");
+    EXPECT_EQ(firmware::HeaderDisplayText({"; a", "", "; b"}), "; a\r\n\r\n; b\r\n");
+    EXPECT_EQ(firmware::HeaderDisplayText({}), "-- no info --");
 }
 
 // A file of any size, made up as it is read, that counts what is taken from it.
@@ -155,13 +155,13 @@ TEST_P(LargeFile, IsReadOnlyAsFarAsItsHeader) {
     const std::size_t size = std::size_t{64} << 20;
     EndlessFile file(GetParam().pattern, size);
     std::istream in(&file);
-    const Lines lines = filedlg::ReadHeaderLines(in);
+    const Lines lines = firmware::ReadHeaderLines(in);
     EXPECT_LE(lines.size(), 50u);
     for (const std::string& line : lines) {
         EXPECT_LE(line.size(), 255u);
     }
     const std::size_t bound =
-        static_cast<std::size_t>(filedlg::kMaxHeaderLines) * (filedlg::kMaxHeaderLineLength * 2) +
+        static_cast<std::size_t>(firmware::kMaxHeaderLines) * (firmware::kMaxHeaderLineLength * 2) +
         256;
     EXPECT_LE(file.Delivered(), bound);
     EXPECT_LT(file.Delivered(), size);

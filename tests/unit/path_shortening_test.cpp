@@ -1,4 +1,4 @@
-#include "mainwnd/path_shortening.h"
+#include "fields/path_shortening.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ int WidthFor(const std::string& text) {
 // The last one is what it shows.
 std::vector<std::string> Steps(const std::string& path) {
     std::vector<std::string> measured;
-    const std::string shown = mainwnd::ShortenFilePath(path, 0, [&](const std::string& text) {
+    const std::string shown = fields::ShortenFilePath(path, 0, [&](const std::string& text) {
         measured.push_back(text);
         return 1000;
     });
@@ -49,26 +49,26 @@ TEST(ShortenFilePath, PathWithoutDriveOrServerGetsOnlyDots) {
 
 TEST(ShortenFilePath, PathsThatCannotBeShortenedStayWhole) {
     // No backslash to cut at: shown whole even when it does not fit.
-    EXPECT_EQ(mainwnd::ShortenFilePath("firmware-with-a-long-name.fdl", 10, Extent),
+    EXPECT_EQ(fields::ShortenFilePath("firmware-with-a-long-name.fdl", 10, Extent),
               "firmware-with-a-long-name.fdl");
-    EXPECT_EQ(mainwnd::ShortenFilePath("", 0, Extent), "");
+    EXPECT_EQ(fields::ShortenFilePath("", 0, Extent), "");
     // A server name alone: only the backslashes can be cut.
-    EXPECT_EQ(mainwnd::ShortenFilePath("\\\\server", 3, Extent), "\\\\...\\server");
+    EXPECT_EQ(fields::ShortenFilePath("\\\\server", 3, Extent), "\\\\...\\server");
 }
 
 TEST(ShortenFilePath, ComparesThreeQuartersOfTheExtent) {
     const std::string path = "C:\\a\\b\\file.fdl"; // 15 characters: extent 60, width 45
-    EXPECT_EQ(mainwnd::ShortenFilePath(path, 45, Extent), path);
-    EXPECT_NE(mainwnd::ShortenFilePath(path, 44, Extent), path);
+    EXPECT_EQ(fields::ShortenFilePath(path, 45, Extent), path);
+    EXPECT_NE(fields::ShortenFilePath(path, 44, Extent), path);
     // An extent whose 3/4 is fractional is truncated.
     const auto odd = [](const std::string& t) { return static_cast<int>(t.size()) * 4 + 1; };
-    EXPECT_EQ(mainwnd::ShortenFilePath(path, 45, odd), path); // 61 * 3 / 4 = 45
+    EXPECT_EQ(fields::ShortenFilePath(path, 45, odd), path); // 61 * 3 / 4 = 45
 }
 
 TEST(ShortenFilePath, StopsAtTheFirstStepThatFits) {
     const std::string path = "C:\\one\\two\\three\\file.fdl";
     const std::string expected = "C:\\...\\three\\file.fdl";
-    EXPECT_EQ(mainwnd::ShortenFilePath(path, WidthFor(expected), Extent), expected);
+    EXPECT_EQ(fields::ShortenFilePath(path, WidthFor(expected), Extent), expected);
 }
 
 } // namespace

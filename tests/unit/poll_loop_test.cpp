@@ -1,6 +1,6 @@
-#include "app/string_table.h"
-#include "download/phase_text.h"
-#include "download/poll_loop.h"
+#include "platform/string_table.h"
+#include "run/phase_text.h"
+#include "run/poll_loop.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +13,13 @@ using Calls = std::vector<std::string>;
 
 // A library that answers each status read with the next scripted pair, and a
 // window that records what the loop shows.
-class ScriptedRun : public download::PollTarget {
+class ScriptedRun : public run::PollTarget {
 public:
-    explicit ScriptedRun(std::vector<download::DownloadStatus> reads, int stopAfterWaits = -1)
+    explicit ScriptedRun(std::vector<vardel_api::DownloadStatus> reads, int stopAfterWaits = -1)
         : m_reads(std::move(reads)), m_stopAfterWaits(stopAfterWaits) {}
 
     bool WaitForNextRead() override { return m_waits++ != m_stopAfterWaits; }
-    download::DownloadStatus ReadStatus() override {
+    vardel_api::DownloadStatus ReadStatus() override {
         const size_t i = m_readCount < m_reads.size() ? m_readCount : m_reads.size() - 1;
         ++m_readCount;
         return m_reads[i];
@@ -34,20 +34,20 @@ public:
     size_t m_readCount = 0;
 
 private:
-    std::vector<download::DownloadStatus> m_reads;
+    std::vector<vardel_api::DownloadStatus> m_reads;
     int m_waits = 0;
     int m_stopAfterWaits;
 };
 
-download::RunEnd Poll(ScriptedRun& run) {
+run::RunEnd Poll(ScriptedRun& run) {
     int lastPercent = -5;
-    const download::RunEnd end = download::PollDownload(run, app::StringTableText, lastPercent);
+    const run::RunEnd end = run::PollDownload(run, platform::StringTableText, lastPercent);
     return end;
 }
 
 TEST(PollDownload, CaptionOnlyOnChangedPercentagesThenOk) {
     ScriptedRun run({{0, 9}, {3, 0}, {250, 5}, {499, 6}, {500, 7}});
-    EXPECT_EQ(Poll(run), download::RunEnd::Finished);
+    EXPECT_EQ(Poll(run), run::RunEnd::Finished);
     EXPECT_EQ(run.calls, (Calls{"update 0/9", "update 3/0", "caption Tavro Download - 50%",
                                 "update 250/5", "caption Tavro Download - 99%", "update 499/6",
                                 "update 500/7", "caption Tavro Download - OK"}));
@@ -55,17 +55,15 @@ TEST(PollDownload, CaptionOnlyOnChangedPercentagesThenOk) {
 
 TEST(PollDownload, EndOnTheVeryFirstReadMakesNoUpdateInTheLoop) {
     struct Case {
-        download::DownloadStatus read;
-        download::RunEnd end;
+        vardel_api::DownloadStatus read;
+        run::RunEnd end;
         Calls calls;
     };
     const Case cases[] = {
-        {{500, 7}, download::RunEnd::Finished, {"update 500/7", "caption Tavro Download - OK"}},
-        {{-701, 3},
-         download::RunEnd::Cancelled,
-         {"update -1/10", "caption Tavro Download - Cancel"}},
+        {{500, 7}, run::RunEnd::Finished, {"update 500/7", "caption Tavro Download - OK"}},
+        {{-701, 3}, run::RunEnd::Cancelled, {"update -1/10", "caption Tavro Download - Cancel"}},
         {{-9, 0},
-         download::RunEnd::Failed,
+         run::RunEnd::Failed,
          {"update -1/11",
           "error Download error !\r\nInit COM: Can not open fdl file. Check path and file name.",
           "caption Tavro Download - Error"}},
@@ -80,7 +78,7 @@ TEST(PollDownload, EndOnTheVeryFirstReadMakesNoUpdateInTheLoop) {
 
 TEST(PollDownload, CancelReportedByTheLibraryWithoutAPress) {
     ScriptedRun run({{100, 5}, {-701, 5}});
-    EXPECT_EQ(Poll(run), download::RunEnd::Cancelled);
+    EXPECT_EQ(Poll(run), run::RunEnd::Cancelled);
     EXPECT_EQ(run.calls.back(), "caption Tavro Download - Cancel");
 }
 
@@ -97,7 +95,7 @@ TEST(PollDownload, ErrorWhilePollingUsesTheStatusForm) {
     };
     for (const Case& c : cases) {
         ScriptedRun run({{120, 3}, {c.code, 3}});
-        EXPECT_EQ(Poll(run), download::RunEnd::Failed);
+        EXPECT_EQ(Poll(run), run::RunEnd::Failed);
         ASSERT_EQ(run.calls.size(), 5u);
         EXPECT_EQ(run.calls[3], std::string("error ") + c.text);
     }
@@ -105,7 +103,7 @@ TEST(PollDownload, ErrorWhilePollingUsesTheStatusForm) {
 
 TEST(PollDownload, StatusBeyondFiveHundredIsNotShownAsDone) {
     ScriptedRun run({{600, 6}, {500, 7}});
-    EXPECT_EQ(Poll(run), download::RunEnd::Finished);
+    EXPECT_EQ(Poll(run), run::RunEnd::Finished);
     EXPECT_EQ(run.calls[0], "caption Tavro Download - 99%");
     EXPECT_EQ(run.calls[1], "update 499/6");
 }
@@ -116,11 +114,11 @@ TEST(PollDownload, StatusBeyondFiveHundredIsNotShownAsDone) {
 TEST(PollDownload, EndPhasesWhileRunningAreNotShown) {
     for (int phase : {7, 10, 11}) {
         ScriptedRun run({{250, phase}, {500, 7}});
-        EXPECT_EQ(Poll(run), download::RunEnd::Finished) << phase;
+        EXPECT_EQ(Poll(run), run::RunEnd::Finished) << phase;
         ASSERT_EQ(run.calls.size(), 4u) << phase;
         EXPECT_EQ(run.calls[0], "caption Tavro Download - 50%");
         EXPECT_EQ(run.calls[1].rfind("update 250/", 0), 0u) << run.calls[1];
-        EXPECT_EQ(download::PhaseText(std::stoi(run.calls[1].substr(11))), nullptr) << run.calls[1];
+        EXPECT_EQ(run::PhaseText(std::stoi(run.calls[1].substr(11))), nullptr) << run.calls[1];
         EXPECT_EQ(run.calls[2], "update 500/7");
     }
     ScriptedRun other({{250, 8}, {500, 7}});
@@ -130,14 +128,14 @@ TEST(PollDownload, EndPhasesWhileRunningAreNotShown) {
 
 TEST(PollDownload, StopsWhenTheWaitSaysSo) {
     ScriptedRun run({{10, 1}}, 3);
-    EXPECT_EQ(Poll(run), download::RunEnd::Stopped);
+    EXPECT_EQ(Poll(run), run::RunEnd::Stopped);
     EXPECT_EQ(run.m_readCount, 3u);
 }
 
 TEST(PollDownload, PercentCountsFromZeroForEachRun) {
     ScriptedRun run({{0, 9}, {500, 7}});
     int lastPercent = 77;
-    download::PollDownload(run, app::StringTableText, lastPercent);
+    run::PollDownload(run, platform::StringTableText, lastPercent);
     EXPECT_EQ(run.calls.front(), "update 0/9"); // 0 % after a reset to 0: no caption
 }
 

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "download/status_view.h"
+#include "run/status_view.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 // Keeps every call of the status window as one line, e.g. "percent 50".
-class RecordingStatusView : public download::StatusView {
+class RecordingStatusView : public run::StatusView {
 public:
-    static const char* Name(download::Led led) {
-        return led == download::Led::Off ? "grey" : led == download::Led::Red ? "red" : "green";
+    static const char* Name(run::Led led) {
+        return led == run::Led::Off ? "grey" : led == run::Led::Red ? "red" : "green";
     }
-    void SetRunLed(download::Led led) override { Add(std::string("run ") + Name(led)); }
-    void SetErrorLed(download::Led led) override { Add(std::string("error ") + Name(led)); }
+    void SetRunLed(run::Led led) override { Add(std::string("run ") + Name(led)); }
+    void SetErrorLed(run::Led led) override { Add(std::string("error ") + Name(led)); }
     void SetMessage(const std::string& text) override { Add("message " + text); }
     void SetElapsed(const std::string& text) override { Add("elapsed " + text); }
     void SetEstimate(const std::string& text) override { Add("estimate " + text); }

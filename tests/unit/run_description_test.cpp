@@ -1,4 +1,4 @@
-#include "download/run_description.h"
+#include "run/run_description.h"
 
 #include <gtest/gtest.h>
 
@@ -17,33 +17,33 @@ TEST(DownloadInfo, NamesAddressTargetPortAndFile) {
         {255, 1, 3, "file.fdl", "Broadcast (red) on COM 3 <file.fdl>"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(download::DownloadInfo(c.address, c.target, c.port, c.file), c.info);
+        EXPECT_EQ(run::DownloadInfo(c.address, c.target, c.port, c.file), c.info);
     }
 }
 
 TEST(FileNameOfPath, PartAfterTheLastBackslash) {
-    EXPECT_EQ(download::FileNameOfPath("C:\\fw\\cpm\\main.fdl"), "main.fdl");
-    EXPECT_EQ(download::FileNameOfPath("main.fdl"), "main.fdl");
-    EXPECT_EQ(download::FileNameOfPath("C:\\fw\\"), "");
-    EXPECT_EQ(download::FileNameOfPath("\\\\server\\share\\x.fdl"), "x.fdl");
+    EXPECT_EQ(run::FileNameOfPath("C:\\fw\\cpm\\main.fdl"), "main.fdl");
+    EXPECT_EQ(run::FileNameOfPath("main.fdl"), "main.fdl");
+    EXPECT_EQ(run::FileNameOfPath("C:\\fw\\"), "");
+    EXPECT_EQ(run::FileNameOfPath("\\\\server\\share\\x.fdl"), "x.fdl");
 }
 
 TEST(TargetAndAddress, TargetInTheHighByte) {
-    EXPECT_EQ(download::TargetAndAddress(0, 255), 255);
-    EXPECT_EQ(download::TargetAndAddress(1, 255), 511);
-    EXPECT_EQ(download::TargetAndAddress(1, 5), 261);
-    EXPECT_EQ(download::TargetAndAddress(0, 0), 0);
+    EXPECT_EQ(run::TargetAndAddress(0, 255), 255);
+    EXPECT_EQ(run::TargetAndAddress(1, 255), 511);
+    EXPECT_EQ(run::TargetAndAddress(1, 5), 261);
+    EXPECT_EQ(run::TargetAndAddress(0, 0), 0);
 }
 
 TEST(LibraryBuffer, RoomForTheMinimumAndForLongerTexts) {
-    const auto shortBuffer = download::LibraryBuffer("C:\\a.fdl", 261);
+    const auto shortBuffer = run::LibraryBuffer("C:\\a.fdl", 261);
     EXPECT_EQ(shortBuffer.size(), 262u);
     EXPECT_STREQ(shortBuffer.data(), "C:\\a.fdl");
     const std::string longText(1000, 'x');
-    const auto longBuffer = download::LibraryBuffer(longText, 261);
+    const auto longBuffer = run::LibraryBuffer(longText, 261);
     EXPECT_EQ(longBuffer.size(), 1001u);
     EXPECT_EQ(std::string(longBuffer.data()), longText);
-    const auto exact = download::LibraryBuffer(std::string(256, 'y'), 256);
+    const auto exact = run::LibraryBuffer(std::string(256, 'y'), 256);
     EXPECT_EQ(exact.size(), 257u);
     EXPECT_EQ(exact.back(), '\0');
 }

@@ -1,4 +1,4 @@
-#include "app/settings_path.h"
+#include "settings/settings_path.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ TEST(SettingsPathForProgram, DerivesFromTheProgramPath) {
         {"", ".ini"},
     };
     for (const PathCase& c : cases) {
-        EXPECT_EQ(app::SettingsPathForProgram(c.program), c.settings) << c.program;
+        EXPECT_EQ(settings::SettingsPathForProgram(c.program), c.settings) << c.program;
     }
 }
 
@@ -39,7 +39,7 @@ TEST(FirmwarePathFromCommandLine, TakesThePathWithoutQuotesAndTrailingBlanks) {
         {"\"\"", ""},
     };
     for (const PathCase& c : cases) {
-        EXPECT_EQ(app::FirmwarePathFromCommandLine(c.program), c.settings) << c.program;
+        EXPECT_EQ(settings::FirmwarePathFromCommandLine(c.program), c.settings) << c.program;
     }
 }
 
@@ -61,7 +61,7 @@ TEST(FirmwarePathFromCommandLine, OddCommandLines) {
         {"\"\" C:\\fw\\main.fdl", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_TRUE(app::FirmwarePathFromCommandLine(c.commandLine) == c.path)
+        EXPECT_TRUE(settings::FirmwarePathFromCommandLine(c.commandLine) == c.path)
             << c.commandLine.substr(0, 40);
     }
 }

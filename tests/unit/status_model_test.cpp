@@ -1,4 +1,4 @@
-#include "download/status_model.h"
+#include "run/status_model.h"
 
 #include "recording_status_view.h"
 
@@ -16,7 +16,7 @@ protected:
     }
     RecordingStatusView view;
     long long now = 1000; // seconds on a clock that only tests move
-    download::StatusModel model{view, [this] { return now; }};
+    run::StatusModel model{view, [this] { return now; }};
 };
 
 TEST(FormatSpan, MinutesAndSecondsWithoutWrappingAtTheHour) {
@@ -24,20 +24,20 @@ TEST(FormatSpan, MinutesAndSecondsWithoutWrappingAtTheHour) {
         {0, "00:00"},    {5, "00:05"},    {65, "01:05"},    {599, "09:59"}, {3599, "59:59"},
         {3600, "60:00"}, {3723, "62:03"}, {6000, "100:00"}, {-4, "00:00"}};
     for (auto [seconds, text] : cases) {
-        EXPECT_EQ(download::FormatSpan(seconds), text) << seconds;
+        EXPECT_EQ(run::FormatSpan(seconds), text) << seconds;
     }
 }
 
 TEST(EstimatedTotalSeconds, RoundsUpToTheNextMultipleOfFive) {
-    EXPECT_EQ(download::EstimatedTotalSeconds(60, 50), 125); // 120 exactly: still up
-    EXPECT_EQ(download::EstimatedTotalSeconds(37, 20), 190); // 185
-    EXPECT_EQ(download::EstimatedTotalSeconds(10, 3), 335);  // 333
-    EXPECT_EQ(download::EstimatedTotalSeconds(0, 40), 5);
+    EXPECT_EQ(run::EstimatedTotalSeconds(60, 50), 125); // 120 exactly: still up
+    EXPECT_EQ(run::EstimatedTotalSeconds(37, 20), 190); // 185
+    EXPECT_EQ(run::EstimatedTotalSeconds(10, 3), 335);  // 333
+    EXPECT_EQ(run::EstimatedTotalSeconds(0, 40), 5);
 }
 
 TEST_F(StatusModelTest, StartShowsPreparingRedErrorLedAndNoRepeat) {
     RecordingStatusView fresh;
-    download::StatusModel m(fresh, [] { return 7LL; });
+    run::StatusModel m(fresh, [] { return 7LL; });
     m.Start();
     EXPECT_EQ(fresh.Take(), (Calls{"progress 0", "message Preparing Download Data ...",
                                    "repeat off", "error red", "run grey"}));

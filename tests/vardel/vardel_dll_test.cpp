@@ -1,6 +1,6 @@
 // The built Vardel.dll as the program uses it: loaded by file name, its five
 // entry points bound by plain name, driven through its configuration file.
-#include "download/library_api.h"
+#include "vardel_api/exports.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using download::DownloadStatus;
+using vardel_api::DownloadStatus;
 
 const char* const kInit = "0xFD Adr 0x08 0x00 0x01 0xFF LRC";
 
@@ -100,8 +100,8 @@ protected:
 
     int32_t Init(const InitArgs& args) {
         // Writable buffers of the sizes the program hands over.
-        std::vector<char> path(download::kPathBufferChars + 1);
-        std::vector<char> initText(download::kInitTextBufferChars + 1);
+        std::vector<char> path(vardel_api::kPathBufferChars + 1);
+        std::vector<char> initText(vardel_api::kInitTextBufferChars + 1);
         args.path.copy(path.data(), path.size() - 1);
         args.initText.copy(initText.data(), initText.size() - 1);
         return m_initDownload(path.data(), initText.data(), args.port, args.targetAndAddress,
@@ -109,7 +109,7 @@ protected:
     }
 
     DownloadStatus Status(int32_t handle) {
-        return download::SplitDownloadStatus(m_getDownloadStatus(handle));
+        return vardel_api::SplitDownloadStatus(m_getDownloadStatus(handle));
     }
 
     // Polls like the program, only faster, until the run ends; the statuses

@@ -9,14 +9,14 @@ namespace vardel {
 ModelledSession::ModelledSession(InitRequest request, SimConfig config, FirmwareOpener opener,
                                  TimingConstants timing)
     : m_request(std::move(request)), m_config(std::move(config)), m_opener(std::move(opener)),
-      m_timing(timing), m_status(download::PackDownloadStatus(0, phase::kPreparing)) {}
+      m_timing(timing), m_status(vardel_api::PackDownloadStatus(0, phase::kPreparing)) {}
 
 DownloadStatus ModelledSession::Status() {
-    return download::SplitDownloadStatus(m_status.load());
+    return vardel_api::SplitDownloadStatus(m_status.load());
 }
 
 void ModelledSession::Publish(DownloadStatus status) {
-    m_status.store(download::PackDownloadStatus(status.status, status.phase));
+    m_status.store(vardel_api::PackDownloadStatus(status.status, status.phase));
 }
 
 void ModelledSession::Abort() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/library_api.h"
+#include "vardel_api/exports.h"
 
 #include <optional>
 #include <string>
@@ -8,7 +8,7 @@
 
 namespace vardel {
 
-using download::DownloadStatus;
+using vardel_api::DownloadStatus;
 
 // "status/phase", e.g. "-701/7".
 std::optional<DownloadStatus> ParseStatusPair(const std::string& text);

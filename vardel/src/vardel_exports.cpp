@@ -2,10 +2,10 @@
 // simulated CPM behind it, for development and tests. The maker's Vardel.dll
 // and Ostrel.dll replace this pair to flash real devices.
 #include "config_file.h"
-#include "download/library_api.h"
 #include "ostrel.h"
 #include "sim/firmware_scan.h"
 #include "sim/simulator.h"
+#include "vardel_api/exports.h"
 #include "worker.h"
 
 #include <type_traits>
@@ -58,8 +58,8 @@ int32_t VARDEL_API_CALL AbortDownload(int32_t handle) {
 }
 
 int64_t VARDEL_API_CALL GetDownloadStatus(int32_t handle) {
-    const download::DownloadStatus status = Library().GetDownloadStatus(handle);
-    return download::PackDownloadStatus(status.status, status.phase);
+    const vardel_api::DownloadStatus status = Library().GetDownloadStatus(handle);
+    return vardel_api::PackDownloadStatus(status.status, status.phase);
 }
 }
 

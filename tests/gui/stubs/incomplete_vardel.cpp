@@ -1,6 +1,6 @@
 // A download library that lacks AbortDownload: the program must refuse it
 // rather than call through a missing entry point.
-#include "download/library_api.h"
+#include "vardel_api/exports.h"
 
 extern "C" {
 int32_t VARDEL_API_CALL GetCOMsStatus(void) {

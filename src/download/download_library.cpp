@@ -1,0 +1,54 @@
+#include "download/download_library.h"
+
+#include "platform/library.h"
+
+namespace download {
+namespace {
+const uint16_t kLibraryFailureMask = 0x8000;
+}
+
+DownloadLibrary::~DownloadLibrary() {
+    Free();
+}
+
+bool DownloadLibrary::Bind(uint16_t& portMask) {
+    m_hDownloadLib = platform::LoadLibrarySafely(L"Vardel.dll");
+    if (m_hDownloadLib == nullptr) {
+        return false;
+    }
+    m_pfnGetCOMsStatus =
+        platform::GetEntryPoint<PFN_GetCOMsStatus>(m_hDownloadLib, "GetCOMsStatus");
+    m_pfnInitDownload = platform::GetEntryPoint<PFN_InitDownload>(m_hDownloadLib, "InitDownload");
+    m_pfnStartDownload =
+        platform::GetEntryPoint<PFN_StartDownload>(m_hDownloadLib, "StartDownload");
+    m_pfnAbortDownload =
+        platform::GetEntryPoint<PFN_AbortDownload>(m_hDownloadLib, "AbortDownload");
+    m_pfnGetDownloadStatus =
+        platform::GetEntryPoint<PFN_GetDownloadStatus>(m_hDownloadLib, "GetDownloadStatus");
+    // A library without all five entry points is not the one we can drive.
+    if (!m_pfnGetCOMsStatus || !m_pfnInitDownload || !m_pfnStartDownload || !m_pfnAbortDownload ||
+        !m_pfnGetDownloadStatus) {
+        Free();
+        return false;
+    }
+    portMask = ReadPortMask();
+    return portMask != kLibraryFailureMask;
+}
+
+void DownloadLibrary::Free() {
+    if (m_hDownloadLib != nullptr && !m_bLibraryBusy) {
+        FreeLibrary(m_hDownloadLib);
+    }
+    m_hDownloadLib = nullptr;
+    m_pfnGetCOMsStatus = nullptr;
+    m_pfnInitDownload = nullptr;
+    m_pfnStartDownload = nullptr;
+    m_pfnAbortDownload = nullptr;
+    m_pfnGetDownloadStatus = nullptr;
+}
+
+uint16_t DownloadLibrary::ReadPortMask() const {
+    return m_pfnGetCOMsStatus ? static_cast<uint16_t>(m_pfnGetCOMsStatus() & 0xFFFF) : 0;
+}
+
+} // namespace download

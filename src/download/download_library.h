@@ -1,0 +1,44 @@
+#pragma once
+
+#include "vardel_api/exports.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace download {
+
+// The download library (Vardel.dll) loaded from the program's folder, with
+// its five entry points bound by plain name. The entry points are plain
+// members: they are the binding, and tests time the calls through them.
+class DownloadLibrary {
+public:
+    DownloadLibrary() = default;
+    ~DownloadLibrary();
+    DownloadLibrary(const DownloadLibrary&) = delete;
+    DownloadLibrary& operator=(const DownloadLibrary&) = delete;
+
+    // Loads the library and binds all five entry points, and reads the port
+    // mask. false when the library is missing, lacks one of them or reports
+    // its own failure in the mask: the program cannot work with it.
+    bool Bind(uint16_t& portMask);
+    bool IsBound() const { return m_pfnGetCOMsStatus != nullptr; }
+    void Free();
+    // The ports the library can use now, bit n-1 for COM n; 0 when unbound.
+    uint16_t ReadPortMask() const;
+    // The library never confirmed the end of a run: its worker may still run,
+    // so it must not be unloaded under it.
+    void KeepLoaded() { m_bLibraryBusy = true; }
+
+    HMODULE m_hDownloadLib = nullptr;
+    PFN_GetCOMsStatus m_pfnGetCOMsStatus = nullptr;
+    PFN_InitDownload m_pfnInitDownload = nullptr;
+    PFN_StartDownload m_pfnStartDownload = nullptr;
+    PFN_AbortDownload m_pfnAbortDownload = nullptr;
+    PFN_GetDownloadStatus m_pfnGetDownloadStatus = nullptr;
+
+private:
+    bool m_bLibraryBusy = false;
+};
+
+} // namespace download

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "download/download_library.h"
+#include "download/run_host.h"
+#include "download/status_dlg.h"
+#include "settings/download_settings.h"
+
+#include <memory>
+#include <string>
+
+namespace download {
+
+// One download at a time, from InitDownload to its result: the library calls,
+// the status window, the polling loop and what the computer shows meanwhile.
+// The status window stays with the result until Exit or Repeat Download.
+class DownloadRun : private StatusOwner {
+public:
+    DownloadRun(DownloadLibrary& library, RunHost& host);
+    ~DownloadRun() override;
+    DownloadRun(const DownloadRun&) = delete;
+    DownloadRun& operator=(const DownloadRun&) = delete;
+
+    // Runs the download the checked settings describe; libraryPath is the
+    // firmware file's path as the library can open it. Returns when the run
+    // has ended. true: the user pressed Repeat Download while it was polled,
+    // and the caller starts the next run from its current fields.
+    bool Run(const DownloadSettings& settings, const std::string& libraryPath);
+    bool IsPolling() const { return m_bPolling; }
+
+    // Exit and Repeat Download of the status window. While a run is polled
+    // they are carried out right after the polling loop, which still uses
+    // the window.
+    void CloseStatusDlg() override;
+    void RepeatDownload() override;
+    void ShowDownloadError(int code, HWND owner) const;
+
+    // "CPM 5 (red) on COM 2 <app.fdl>": the caption of the run's messages.
+    const std::string& DownloadInfo() const { return m_strDownloadInfo; }
+
+private:
+    enum class PendingAction { None, Close, Repeat };
+
+    void AbortDownload(int handle) override;
+    void CreateStatusDlg(int handle, const DownloadSettings& settings, const std::string& fileName);
+    void PollDownload(CDownloadStatusDlg* dlg);
+
+    DownloadLibrary& m_library;
+    RunHost& m_host;
+    std::unique_ptr<CDownloadStatusDlg> m_pStatusDlg;
+    std::string m_strDownloadInfo;
+    int m_nLastPercent = 0;
+    bool m_bPolling = false;
+    PendingAction m_pendingAction = PendingAction::None;
+};
+
+} // namespace download

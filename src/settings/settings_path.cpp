@@ -1,0 +1,37 @@
+#include "settings/settings_path.h"
+
+namespace settings {
+
+std::string SettingsPathForProgram(const std::string& programPath) {
+    std::string path = programPath;
+    for (char& c : path) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    const size_t dot = path.rfind('.');
+    if (dot != std::string::npos) {
+        path.erase(dot);
+    }
+    return path + ".ini";
+}
+
+std::string FirmwarePathFromCommandLine(const std::string& commandLine) {
+    const size_t first = commandLine.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    std::string path;
+    if (commandLine[first] == '"') {
+        const size_t close = commandLine.find('"', first + 1);
+        path = commandLine.substr(first + 1, close == std::string::npos ? std::string::npos
+                                                                        : close - first - 1);
+    } else {
+        path = commandLine.substr(first);
+    }
+    const size_t last = path.find_last_not_of(" \t");
+    path.erase(last == std::string::npos ? 0 : last + 1);
+    return path;
+}
+
+} // namespace settings
