@@ -32,7 +32,11 @@ bool DownloadLibrary::Bind(uint16_t& portMask) {
         return false;
     }
     portMask = ReadPortMask();
-    return portMask != kLibraryFailureMask;
+    if (portMask == kLibraryFailureMask) {
+        Free(); // it cannot work: nothing may call it any more
+        return false;
+    }
+    return true;
 }
 
 void DownloadLibrary::Free() {

@@ -189,6 +189,10 @@ void DownloadRun::RepeatDownload() {
         m_pendingAction = PendingAction::Repeat;
         return;
     }
+    if (!m_host.CanStartAgain()) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
     CloseStatusDlg();
     m_host.StartAgain();
 }

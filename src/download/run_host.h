@@ -20,7 +20,10 @@ public:
     // Polling has ended: what was put off until then (a port list refill) is done.
     virtual void RunEnded() = 0;
     // Repeat Download once no run is polled: a new run from the window's
-    // fields as they are now.
+    // fields as they are now. Not while the window is busy with a dialog of
+    // its own (the file dialog, a message): a run would bring the window back
+    // to life under it.
+    virtual bool CanStartAgain() const = 0;
     virtual void StartAgain() = 0;
 };
 

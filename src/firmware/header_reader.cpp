@@ -7,9 +7,10 @@ using Traits = std::istream::traits_type;
 
 const char* const kNoInfo = "-- no info --";
 
-// Characters of a stream with CR LF read as LF, as in a file opened in text
-// mode; a CR on its own stays. Reads the stream's buffer one character at a
-// time, so nothing past the last character taken is asked for but one.
+// Characters of a stream with CR LF read as LF and Ctrl-Z as the end of the
+// text, as in a file opened in text mode; a CR on its own stays. Reads the
+// stream's buffer one character at a time, so nothing past the last
+// character taken is asked for but one.
 class TextModeStream {
 public:
     explicit TextModeStream(std::istream& in) : m_buffer(in.rdbuf()) {}
@@ -20,6 +21,10 @@ public:
             return Traits::eof();
         }
         const int c = m_buffer->sbumpc();
+        if (c == kEndOfText) {
+            m_buffer = nullptr; // nothing after it is text
+            return Traits::eof();
+        }
         if (c == '\r' && m_buffer->sgetc() == '\n') {
             return m_buffer->sbumpc();
         }
@@ -27,6 +32,7 @@ public:
     }
 
 private:
+    static const int kEndOfText = 0x1A; // Ctrl-Z
     std::streambuf* m_buffer;
 };
 

@@ -14,7 +14,8 @@ constexpr int kMaxHeaderLines = 50;
 constexpr std::size_t kMaxHeaderLineLength = 255;
 
 // The header's display lines, read from a stream opened in binary mode. CR LF
-// counts as one line end, as for a file read in text mode. A line longer than
+// counts as one line end and Ctrl-Z ends the text, as for a file read in text
+// mode. A line longer than
 // the maximum is cut into several display lines; every one of them counts
 // toward the limit, and reading stops at the first one that starts with ':'.
 // Reads no further than the lines it returns (plus one character).

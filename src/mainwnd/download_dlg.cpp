@@ -39,9 +39,13 @@ BOOL CDownloadDlg::OnInitDialog() {
         return FALSE;
     }
     if (ReadSettings() == -1) {
-        platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_DEFAULT_INI));
         SetDefaultSettings();
-        WriteSettings();
+        // Only a record that was written may be called created.
+        if (WriteSettings()) {
+            platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_DEFAULT_INI));
+        } else {
+            ReportSettingsNotWritten(IDS_DEFAULT_INI_NOT_WRITTEN);
+        }
     }
     FillPortList();
     if (!m_bPortsAvailable) {
@@ -155,6 +159,11 @@ void CDownloadDlg::OnCancel() {
 // USB serial adapters are plugged in and out all day: the port list follows
 // them by itself, keeping the selected port by its number.
 void CDownloadDlg::OnDeviceChange(WPARAM event) {
+    // Without the library there is nothing to ask for ports: a device that
+    // arrives while the library's message is shown changes nothing.
+    if (!m_library.IsBound()) {
+        return;
+    }
     if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE ||
         event == DBT_DEVNODES_CHANGED) {
         SetTimer(m_hWnd, kPortRefreshTimer, kPortRefreshDelayMs, nullptr);
@@ -163,6 +172,9 @@ void CDownloadDlg::OnDeviceChange(WPARAM event) {
 
 void CDownloadDlg::OnPortRefreshTimer() {
     KillTimer(m_hWnd, kPortRefreshTimer);
+    if (!m_library.IsBound()) {
+        return;
+    }
     if (m_run.IsPolling()) {
         m_bPortsChanged = true; // never under a running download
         return;

@@ -35,7 +35,8 @@ private:
     // Settings file operations, on the application's profile.
     int ReadSettings();
     void SetDefaultSettings();
-    void WriteSettings();
+    bool WriteSettings(); // false: the file could not be written
+    void ReportSettingsNotWritten(UINT messageId);
 
     bool BindDownloadLibrary();
     void FillPortList();
@@ -53,6 +54,7 @@ private:
 
     // The Download button: the checks, then runs until no repeat is asked for.
     void OnDownload();
+    void TakeTypedFilePath();
     bool CheckDownloadInput();
     void FocusControl(int id);
 
@@ -62,6 +64,8 @@ private:
     void EnableInput(bool enable) override { EnableWindow(m_hWnd, enable); }
     void FocusDownloadButton() override;
     void RunEnded() override;
+    // Disabled by a modal dialog of its own while no run is polled.
+    bool CanStartAgain() const override { return IsWindowEnabled(m_hWnd) != FALSE; }
     void StartAgain() override { OnDownload(); }
 
     int m_nPortIndex = -1;
@@ -75,6 +79,7 @@ private:
     download::DownloadRun m_run{m_library, *this};
 
     bool m_bInFocusExchange = false; // a field's focus handler is exchanging
+    bool m_bSettingsWriteReported = false;
     // Serial devices came or went while a run was polled: the port list is
     // refilled once the run has ended.
     bool m_bPortsChanged = false;

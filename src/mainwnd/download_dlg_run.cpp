@@ -19,6 +19,7 @@ void CDownloadDlg::OnDownload() {
     }
     bool again = true;
     while (again) {
+        TakeTypedFilePath();
         // A field that failed its check has said why. The run must not go on
         // with the values held before: an address typed as "5 5" would
         // otherwise send the firmware to the CPM of the last run, which the
@@ -32,8 +33,30 @@ void CDownloadDlg::OnDownload() {
             FocusControl(IDC_EDIT_FILE);
             return;
         }
-        WriteSettings();
+        // The user's choice is used even when it cannot be kept.
+        if (!WriteSettings()) {
+            ReportSettingsNotWritten(IDS_SETTINGS_NOT_WRITTEN);
+        }
         again = m_run.Run(*this, *libraryPath);
+    }
+}
+
+// Without the focus the file field shows the path shortened; with it, the
+// whole path. A text that differs from what was put there was typed (Enter
+// runs Download while the field still has the focus): it is the file from now
+// on, before anything is checked, written or handed to the library, so that
+// the library, the windows and the settings file all name the same file.
+void CDownloadDlg::TakeTypedFilePath() {
+    const std::string shown = ItemText(IDC_EDIT_FILE);
+    if (shown == m_strFileDisplay) {
+        return;
+    }
+    m_strFilePath = shown;
+    if (GetFocus() == Item(IDC_EDIT_FILE)) {
+        m_strFileDisplay = shown;
+    } else {
+        ShortenFilePathDisplay();
+        SetItemText(IDC_EDIT_FILE, m_strFileDisplay);
     }
 }
 
@@ -63,8 +86,12 @@ void CDownloadDlg::FocusControl(int id) {
     SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
 
+// Not while a dialog of this window has the focus (an Exit of the status
+// window under the file dialog): it keeps it.
 void CDownloadDlg::FocusDownloadButton() {
-    FocusControl(IDC_BUTTON_DOWNLOAD);
+    if (IsWindowEnabled(m_hWnd)) {
+        FocusControl(IDC_BUTTON_DOWNLOAD);
+    }
 }
 
 void CDownloadDlg::RunEnded() {

@@ -26,7 +26,7 @@ void CDownloadDlg::SetDefaultSettings() {
     m_strFilePath = settings::FirmwarePathFromCommandLine(platform::GetApp().m_strCmdLine);
 }
 
-void CDownloadDlg::WriteSettings() {
+bool CDownloadDlg::WriteSettings() {
     platform::ProfileFile profile(platform::GetApp().m_strProfileName);
     // The settings file is kept in the ANSI code page: a path it cannot hold
     // is stored by its short form, which still finds the file next time,
@@ -35,5 +35,16 @@ void CDownloadDlg::WriteSettings() {
     if (const std::optional<std::string> path = platform::AnsiCompatiblePath(m_strFilePath)) {
         stored.m_strFilePath = *path;
     }
-    settings::WriteSettings(stored, profile);
+    return settings::WriteSettings(stored, profile);
+}
+
+// Once per program run: a file that cannot be written now will not be
+// writable at the next download either, and the user knows it by then.
+void CDownloadDlg::ReportSettingsNotWritten(UINT messageId) {
+    if (m_bSettingsWriteReported) {
+        return;
+    }
+    m_bSettingsWriteReported = true;
+    platform::ShowAppMessage(
+        m_hWnd, platform::LoadResString(messageId, platform::GetApp().m_strProfileName));
 }

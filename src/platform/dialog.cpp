@@ -3,6 +3,7 @@
 #include "platform/app_message.h"
 #include "platform/int_text.h"
 #include "platform/message_box.h"
+#include "platform/message_pump.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -16,10 +17,33 @@ Dialog::~Dialog() {
     }
 }
 
+// The modal loop is our own rather than DialogBox's: that one gives the
+// keyboard (Tab, Escape, Space) to this dialog alone, so a modeless window
+// that lives beside it, the status window after a run, would not answer keys.
 INT_PTR Dialog::DoModal(HWND parent) {
     m_modal = true;
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
-                           DialogProc, reinterpret_cast<LPARAM>(this));
+    m_modalEnded = false;
+    m_modalResult = -1;
+    const HWND owner = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+    if (CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
+                           DialogProc, reinterpret_cast<LPARAM>(this)) == nullptr) {
+        return -1;
+    }
+    const bool disableOwner = owner != nullptr && IsWindowEnabled(owner);
+    if (disableOwner) {
+        EnableWindow(owner, FALSE);
+    }
+    if (!m_modalEnded) { // it may have ended while it initialised
+        ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    }
+    while (!m_modalEnded && PumpMessage()) {
+    }
+    // The owner is enabled before this window goes, so it becomes active again.
+    if (disableOwner) {
+        EnableWindow(owner, TRUE);
+    }
+    DestroyWindow();
+    return m_modalResult;
 }
 
 bool Dialog::Create(HWND parent) {
@@ -36,7 +60,9 @@ void Dialog::DestroyWindow() {
 
 void Dialog::EndDialog(INT_PTR result) {
     if (m_modal) {
-        ::EndDialog(m_hWnd, result);
+        m_modalResult = result;
+        m_modalEnded = true;
+        PostMessageW(m_hWnd, WM_NULL, 0, 0); // the loop sees the end at once
     } else {
         DestroyWindow();
     }

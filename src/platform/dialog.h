@@ -51,6 +51,8 @@ private:
 
     int m_templateId;
     bool m_modal = false;
+    bool m_modalEnded = false;
+    INT_PTR m_modalResult = -1;
 };
 
 // One pass of a dialog's data exchange. After a failure the remaining steps

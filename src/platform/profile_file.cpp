@@ -33,14 +33,14 @@ std::string ProfileFile::GetString(const std::string& section, const std::string
     }
 }
 
-void ProfileFile::WriteInt(const std::string& section, const std::string& key, int value) {
-    WriteString(section, key, std::to_string(value));
+bool ProfileFile::WriteInt(const std::string& section, const std::string& key, int value) {
+    return WriteString(section, key, std::to_string(value));
 }
 
-void ProfileFile::WriteString(const std::string& section, const std::string& key,
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
                               const std::string& value) {
-    WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
-                               Widen(m_path).c_str());
+    return WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
+                                      Widen(value).c_str(), Widen(m_path).c_str()) != FALSE;
 }
 
 } // namespace platform

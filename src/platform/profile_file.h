@@ -14,8 +14,8 @@ public:
     int GetInt(const std::string& section, const std::string& key, int defaultValue) override;
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& defaultValue) override;
-    void WriteInt(const std::string& section, const std::string& key, int value) override;
-    void WriteString(const std::string& section, const std::string& key,
+    bool WriteInt(const std::string& section, const std::string& key, int value) override;
+    bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value) override;
 
     const std::string& Path() const { return m_path; }

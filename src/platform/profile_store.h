@@ -12,8 +12,9 @@ public:
     virtual int GetInt(const std::string& section, const std::string& key, int defaultValue) = 0;
     virtual std::string GetString(const std::string& section, const std::string& key,
                                   const std::string& defaultValue) = 0;
-    // Results of writes are not reported: a read-only file simply keeps its content.
-    virtual void WriteInt(const std::string& section, const std::string& key, int value) = 0;
-    virtual void WriteString(const std::string& section, const std::string& key,
+    // false when the file could not be written (read-only, a folder in its
+    // place, no room): it then keeps what it held.
+    virtual bool WriteInt(const std::string& section, const std::string& key, int value) = 0;
+    virtual bool WriteString(const std::string& section, const std::string& key,
                              const std::string& value) = 0;
 };

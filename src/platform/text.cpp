@@ -36,6 +36,15 @@ std::string LoadResString(UINT id) {
     return Narrow(std::wstring(text, static_cast<size_t>(length)));
 }
 
+std::string LoadResString(UINT id, const std::string& insert) {
+    std::string text = LoadResString(id);
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) {
+        text.replace(at, 2, insert);
+    }
+    return text;
+}
+
 std::string GetWindowTextUtf8(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);
     if (length <= 0) {

@@ -12,6 +12,8 @@ std::string Narrow(const std::wstring& utf16);
 
 // A string of the program's string table, empty when it has none.
 std::string LoadResString(UINT id);
+// The same with its "%s" replaced by the text given (a path, of any length).
+std::string LoadResString(UINT id, const std::string& insert);
 
 std::string GetWindowTextUtf8(HWND hwnd);
 void SetWindowTextUtf8(HWND hwnd, const std::string& text);

@@ -183,18 +183,20 @@ void SetDefaultSettings(DownloadSettings& s) {
     s.m_nTarget = 0;
 }
 
-void WriteSettings(const DownloadSettings& s, ProfileStore& profile) {
-    profile.WriteInt(kSection, "CPMADR", s.m_nCpmAddress);
-    profile.WriteString(kSection, "PRIMARYINITSTRING", s.m_strPrimaryInit);
-    profile.WriteString(kSection, "REDUNDANTINITSTRING", s.m_strRedundantInit);
-    profile.WriteString(kSection, "PORT", PortName(s.m_nPort));
-    profile.WriteInt(kSection, "BAUDRATE", s.m_nBaudRate);
-    profile.WriteString(kSection, "PARITY", ParityName(s.m_nParity));
-    profile.WriteInt(kSection, "DATABITS", s.m_nDataBits);
-    profile.WriteInt(kSection, "STOPBITS", s.m_nStopBits);
-    profile.WriteInt(kSection, "RETRY", s.m_nRetry);
-    profile.WriteString(kSection, "FILENAME", s.m_strFilePath);
-    profile.WriteString(kSection, "TARGET", TargetName(s.m_nTarget));
+bool WriteSettings(const DownloadSettings& s, ProfileStore& profile) {
+    // Every key is tried, so a file that refuses one write keeps the rest.
+    bool written = profile.WriteInt(kSection, "CPMADR", s.m_nCpmAddress);
+    written &= profile.WriteString(kSection, "PRIMARYINITSTRING", s.m_strPrimaryInit);
+    written &= profile.WriteString(kSection, "REDUNDANTINITSTRING", s.m_strRedundantInit);
+    written &= profile.WriteString(kSection, "PORT", PortName(s.m_nPort));
+    written &= profile.WriteInt(kSection, "BAUDRATE", s.m_nBaudRate);
+    written &= profile.WriteString(kSection, "PARITY", ParityName(s.m_nParity));
+    written &= profile.WriteInt(kSection, "DATABITS", s.m_nDataBits);
+    written &= profile.WriteInt(kSection, "STOPBITS", s.m_nStopBits);
+    written &= profile.WriteInt(kSection, "RETRY", s.m_nRetry);
+    written &= profile.WriteString(kSection, "FILENAME", s.m_strFilePath);
+    written &= profile.WriteString(kSection, "TARGET", TargetName(s.m_nTarget));
+    return written;
 }
 
 } // namespace settings

@@ -41,8 +41,9 @@ using PortNotAvailableNotice = std::function<void()>;
 int ReadSettings(DownloadSettings& s, ProfileStore& profile, uint16_t comPorts,
                  const std::string& commandLinePath, const PortNotAvailableNotice& notice);
 void SetDefaultSettings(DownloadSettings& s);
-// Precondition: m_nParity is 0..2 and m_nTarget 0..1.
-void WriteSettings(const DownloadSettings& s, ProfileStore& profile);
+// Precondition: m_nParity is 0..2 and m_nTarget 0..1. false when the file
+// could not be written.
+bool WriteSettings(const DownloadSettings& s, ProfileStore& profile);
 
 bool IsValidCpmAddress(int address, int downloadMode);
 bool IsValidBaudRate(int baudRate);

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,13 @@ const char* const kMessage726 =
 const char* const kMessage742 =
     "The firmware file path cannot be passed to the download library.\nMove the file to a folder "
     "whose path uses only characters of the system code page.";
+// The settings file could not be written: at start-up, and before a download.
+// Rows name them; the check puts in the path of the row's file.
+const char* const kDefaultNotWritten =
+    "INI file not found or unvalid entries found in INI-file!\nThe default settings are used, but "
+    "the settings file could not be written:\n";
+const char* const kNotKept = "The settings could not be written to the settings file:\n";
+const char* const kNotKeptEnd = "\nThe download goes on; the next start will not remember them.";
 const char* const kIntegerMessage = "Please enter an integer.";
 const char* const kCannotOpen =
     "Download error !\nInit COM: Can not open fdl file. Check path and file name.";
@@ -162,7 +170,11 @@ ProgramOutcome RunProgram(const TempDir& dir, const std::wstring& arguments, boo
                     out.downloadBoxes.push_back({ProgramRun::MessageBoxText(box), TextOf(box)});
                     ProgramRun::PressOk(box);
                 }
-                return (!out.downloadBoxes.empty() && IsWindowEnabled(main)) ||
+                // A box of the run (captioned with the run) ends it; one of
+                // the program's own (the settings file's) does not.
+                return (!out.downloadBoxes.empty() &&
+                        out.downloadBoxes.back().caption != "Tavro Download" &&
+                        IsWindowEnabled(main)) ||
                        IsEndCaption(TextOf(main));
             },
             20000);
@@ -197,6 +209,14 @@ public:
 
 protected:
     std::wstring Ini() const { return m_dir.File(L"tavrodownload.ini"); }
+    // The settings file as the program names it: its path lower-cased.
+    std::string IniAsNamed() const {
+        std::string path = m_dir.FileUtf8(L"tavrodownload.ini");
+        for (char& c : path) {
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        }
+        return path;
+    }
     // Windows refuses every write to a read-only file. Wine run as root does
     // not (root writes past the file's Unix mode), so the file is also held
     // open without write sharing for the row, which refuses them there too.
@@ -314,10 +334,16 @@ void SettingsFileAtStartUp::Check(const StartUpRow& row) {
         ASSERT_NO_FATAL_FAILURE(MakeSettingsReadOnly());
     }
 
+    std::vector<std::string> messages = row.messages;
+    for (std::string& message : messages) {
+        if (message == kDefaultNotWritten) {
+            message += IniAsNamed();
+        }
+    }
     const ProgramOutcome first = RunProgram(m_dir, L"", false);
     ASSERT_TRUE(first.mainWindow);
     EXPECT_TRUE(first.exited);
-    EXPECT_EQ(first.startMessages, row.messages);
+    EXPECT_EQ(first.startMessages, messages);
     EXPECT_EQ(first.address, row.address);
     EXPECT_EQ(first.port, "COM 1");
     EXPECT_EQ(first.file, row.file);
@@ -331,7 +357,7 @@ void SettingsFileAtStartUp::Check(const StartUpRow& row) {
 
     const ProgramOutcome next = RunProgram(m_dir, L"", false);
     EXPECT_TRUE(next.exited);
-    EXPECT_EQ(next.startMessages, row.nextSaysTheSame ? row.messages : std::vector<std::string>());
+    EXPECT_EQ(next.startMessages, row.nextSaysTheSame ? messages : std::vector<std::string>());
     EXPECT_EQ(next.address, row.address);
 }
 
@@ -354,8 +380,8 @@ const StartUpRow kStartUpRows[] = {
     {"ReadOnlyValid",     ValidSettings,     true,  {},            "17", kIniFile,    true,  false},
     // Nothing can be written: the defaults are used now, and the file stays
     // as the user left it, so the next start says the same.
-    {"ReadOnlyInvalid",   InvalidRecord,     true,  {kMessage726}, "1",  "",          true,  true},
-    {"FolderInItsPlace",  nullptr,           false, {kMessage726}, "1",  "",          true,  true},
+    {"ReadOnlyInvalid",   InvalidRecord,     true,  {kDefaultNotWritten}, "1", "",    true,  true},
+    {"FolderInItsPlace",  nullptr,           false, {kDefaultNotWritten}, "1", "",    true,  true},
 };
 // clang-format on
 
@@ -401,7 +427,12 @@ void SettingsFileAtDownload::Check(const SettingsDownloadRow& row) {
     EXPECT_TRUE(run.exited);
     EXPECT_TRUE(run.startMessages.empty());
     EXPECT_TRUE(ShowsPath(run.file, row.filename)) << run.file.substr(0, 80);
-    if (row.box) {
+    if (row.box == kNotKept) { // said, and the run goes on
+        ASSERT_EQ(run.downloadBoxes.size(), 1u);
+        EXPECT_EQ(run.downloadBoxes[0].text, kNotKept + IniAsNamed() + kNotKeptEnd);
+        EXPECT_EQ(run.downloadBoxes[0].caption, "Tavro Download");
+        EXPECT_EQ(run.endCaption, "Tavro Download - OK");
+    } else if (row.box) {
         ASSERT_EQ(run.downloadBoxes.size(), 1u);
         EXPECT_EQ(run.downloadBoxes[0].text, row.box);
         EXPECT_EQ(run.downloadBoxes[0].caption, "CPM 18 (prim) on COM 1 <main.fdl>");
@@ -449,8 +480,8 @@ const SettingsDownloadRow kSettingsDownloadRows[] = {
      SettingsText(42, "C:\\other.fdl"), false, true, nullptr},
     {"SixMegabytesBeforeTheRecord", HugeJunk, kIniFile, kPrimaryInit, kRedundantInit, "", false,
      true, nullptr},
-    // The user's choice is used although it cannot be kept.
-    {"ReadOnly", nullptr, kIniFile, kPrimaryInit, kRedundantInit, "", true, true, nullptr}};
+    // The user's choice is used although it cannot be kept, and the user is told.
+    {"ReadOnly", nullptr, kIniFile, kPrimaryInit, kRedundantInit, "", true, true, kNotKept}};
 
 TEST(BadInput, SettingsFileAtDownload) {
     for (const SettingsDownloadRow& row : kSettingsDownloadRows) {
@@ -711,8 +742,12 @@ std::string GoodFile() {
 std::string GoodHeader() {
     return kFirmwareHeader;
 }
+// Without Ctrl-Z, which ends a text as read in text mode: the rest of the
+// bytes, NULs among them, are what the preview must cope with.
 std::string BinaryFile() {
-    return BinaryBytes(64 * 1024);
+    std::string bytes = BinaryBytes(64 * 1024);
+    std::replace(bytes.begin(), bytes.end(), '\x1A', '\x1B');
+    return bytes;
 }
 std::string NoLineEnd() {
     return WithoutLineEnds();

@@ -128,6 +128,12 @@ bool ProgramRun::WaitForExit(DWORD timeoutMs) {
            WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
+DWORD ProgramRun::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return code;
+}
+
 std::vector<std::string> ProgramRun::AnswerMessagesUntilMainWindow(HWND& mainWindow,
                                                                    DWORD timeoutMs) {
     std::vector<std::string> texts;

@@ -32,6 +32,7 @@ public:
     static std::string MessageBoxText(HWND box);
     static void PressOk(HWND box);
     bool WaitForExit(DWORD timeoutMs = 15000);
+    DWORD ExitCode() const; // once it has exited
     // Answers every message box with OK until the main window shows; returns
     // the texts in the order they came.
     std::vector<std::string> AnswerMessagesUntilMainWindow(HWND& mainWindow,

@@ -2,6 +2,7 @@
 // and the stand-in library playing a scripted run, seen through its call log.
 #include "app/download_app.h"
 #include "dialog_driver.h"
+#include "file_dialog_driver.h"
 #include "mainwnd/download_dlg.h"
 #include "platform/run_indicators.h"
 #include "res/resource.h"
@@ -289,6 +290,80 @@ TEST_F(DownloadRun, LibraryThatNeverEndsStillLetsTheUserClose) {
     const size_t reads = Calls("GetDownloadStatus").size();
     Sleep(500);
     EXPECT_EQ(Calls("GetDownloadStatus").size(), reads); // nothing polls it any more
+}
+
+// Repeat pressed during the wait for an abort that never comes is not lost
+// unseen: the window says why it stopped waiting and keeps Repeat on offer.
+TEST_F(DownloadRun, RepeatPressedBeforeAnUnconfirmedEndStaysOnOffer) {
+    Script("0/9 100/3", "AfterAbort=none\r\n");
+    bool repeatOffered = false;
+    std::string message;
+    RunModal(m_dlg, [&](HWND main) {
+        PostClick(main, IDC_BUTTON_DOWNLOAD);
+        const HWND status = WaitForStatusWindow(main);
+        WaitUntil([&] { return Calls("GetDownloadStatus").size() >= 2; });
+        Click(status, IDCANCEL);          // abort, ignored by the library
+        Click(status, IDC_BUTTON_REPEAT); // the loop gives up waiting after a grace time
+        ASSERT_TRUE(WaitForCaption(main, "Tavro Download - Error"));
+        message = ItemTextOf(status, IDC_STATIC_MESSAGE);
+        repeatOffered = IsWindowEnabled(GetDlgItem(status, IDC_BUTTON_REPEAT)) != FALSE;
+        WaitUntil([&] { return IsWindowEnabled(main) != FALSE; });
+        Script("0/9 500/7");
+        PostClick(status, IDC_BUTTON_REPEAT); // pressed again, now knowingly
+        EXPECT_TRUE(WaitForCaption(main, "Tavro Download - OK"));
+    });
+    EXPECT_EQ(message, "Download not confirmed!\r\nThe library did not report the end of the "
+                       "cancelled download. Check the CPM.");
+    EXPECT_TRUE(repeatOffered);
+    EXPECT_EQ(Calls("InitDownload").size(), 2u);
+}
+
+// A run started from the status window while the main window shows a dialog
+// of its own would bring the main window back to life under that dialog.
+TEST_F(DownloadRun, RepeatDoesNothingWhileADialogOfTheMainWindowIsOpen) {
+    Script("0/9 500/7");
+    bool mainEnabledUnderTheDialog = true, dialogStillOpen = false, mainEnabledAfter = false;
+    RunModal(m_dlg, [&](HWND main) {
+        PostClick(main, IDC_BUTTON_DOWNLOAD);
+        const HWND status = WaitForStatusWindow(main);
+        ASSERT_TRUE(WaitForCaption(main, "Tavro Download - OK"));
+        WaitUntil([&] { return IsWindowEnabled(main) != FALSE; });
+        const HWND fileDialog = OpenFileDialogFrom(main);
+        ASSERT_NE(fileDialog, nullptr);
+        PostClick(status, IDC_BUTTON_REPEAT);
+        Sleep(1000); // a run would have ended by now
+        mainEnabledUnderTheDialog = IsWindowEnabled(main) != FALSE;
+        dialogStillOpen = IsWindow(fileDialog) != FALSE;
+        Click(status, IDCANCEL); // Exit: the result goes, the file dialog stays
+        EXPECT_TRUE(IsWindow(fileDialog));
+        PressCancel(fileDialog);
+        mainEnabledAfter = WaitUntil([&] { return IsWindowEnabled(main) != FALSE; });
+    });
+    EXPECT_EQ(Calls("InitDownload").size(), 1u);
+    EXPECT_FALSE(mainEnabledUnderTheDialog);
+    EXPECT_TRUE(dialogStillOpen);
+    EXPECT_TRUE(mainEnabledAfter);
+}
+
+// Downloads go on with the user's choice when the settings file refuses it,
+// and the user is told once, not at every download.
+TEST_F(DownloadRun, SettingsThatCannotBeWrittenAreReportedOnceAndTheRunsGoOn) {
+    Script("0/9 500/7");
+    const std::wstring ini = m_dir.File(L"tavro.ini");
+    RunModal(m_dlg, [&](HWND main) {
+        ASSERT_TRUE(DeleteFileW(ini.c_str()) && CreateDirectoryW(ini.c_str(), nullptr));
+        for (size_t run = 1; run <= 2; ++run) {
+            PostClick(main, IDC_BUTTON_DOWNLOAD);
+            ASSERT_TRUE(WaitUntil([&] { return Calls("InitDownload").size() == run; }));
+            ASSERT_TRUE(WaitForCaption(main, "Tavro Download - OK"));
+            WaitUntil([&] { return IsWindowEnabled(main) != FALSE; });
+        }
+    });
+    EXPECT_EQ(m_boxes.Texts(),
+              std::vector<std::string>{"The settings could not be written to the settings file:\n" +
+                                       m_dir.FileUtf8(L"tavro.ini") +
+                                       "\nThe download goes on; the next start will not remember "
+                                       "them."});
 }
 
 TEST_F(DownloadRun, PortListIsRefilledOnlyAfterTheRun) {

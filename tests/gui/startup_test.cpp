@@ -111,8 +111,13 @@ TEST_P(UnusableLibraryStartup, ShowsTheLibraryMessageAndEnds) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(ProgramRun::MessageBoxText(box), kMessage105);
     EXPECT_EQ(TextOf(box), "Tavro Download");
+    // A serial adapter plugged in while the message is read: nothing may ask
+    // the library that is not there for its ports.
+    PostMessageW(GetWindow(box, GW_OWNER), WM_DEVICECHANGE, 0x0007 /* DBT_DEVNODES_CHANGED */, 0);
+    Sleep(600); // longer than the port list's refill delay
     ProgramRun::PressOk(box);
     EXPECT_TRUE(run.WaitForExit());
+    EXPECT_EQ(run.ExitCode(), 0u);
     EXPECT_EQ(run.WaitForMainWindow(0), nullptr);
     // Nothing after the binding ran: the settings were neither read nor written.
     EXPECT_FALSE(FileExists(dir.File(L"tavrodownload.ini")));

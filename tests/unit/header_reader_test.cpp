@@ -64,6 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LastLineWithoutLineEnd", "; a\n; last", {"; a", "; last"}},
         ReadCase{"CrOnItsOwnIsText", "a\rb\n", {"a\rb"}},
         ReadCase{"CrBeforeCrLf", "a\r\r\nb", {"a\r", "b"}},
+        ReadCase{"CtrlZEndsTheText", "; a\n; b\x1A; c\n", {"; a", "; b"}},
+        ReadCase{"CtrlZBeforeTheLineEnd", "; a\x1A\r\n; b\n", {"; a"}},
         ReadCase{"SixtyLinesShowFifty", Numbered(60, "\n"), NumberedLines(50)},
         ReadCase{"FiftyLinesAndARecord", Numbered(50, "\n") + ":00\n", NumberedLines(50)},
         ReadCase{"LineOf300Takes255And45",

@@ -30,12 +30,16 @@ public:
         const Entry* entry = Find(section, key);
         return entry ? entry->value : defaultValue;
     }
-    void WriteInt(const std::string& section, const std::string& key, int value) override {
-        Put(section, key, std::to_string(value));
+    bool WriteInt(const std::string& section, const std::string& key, int value) override {
+        return WriteString(section, key, std::to_string(value));
     }
-    void WriteString(const std::string& section, const std::string& key,
+    bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value) override {
+        if (readOnly) {
+            return false;
+        }
         Put(section, key, value);
+        return true;
     }
 
     // The file as Windows would write it.
@@ -51,6 +55,7 @@ public:
         return text;
     }
     int writes = 0;
+    bool readOnly = false; // every write is refused
 
 private:
     static bool SameName(const std::string& a, const std::string& b) {

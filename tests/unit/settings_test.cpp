@@ -196,7 +196,7 @@ TEST(WriteSettings, DefaultRecordOnAnEmptyFileGivesTheKnownFile) {
     DownloadSettings s;
     ASSERT_EQ(settings::ReadSettings(s, file, 1, "", nullptr), -1);
     settings::SetDefaultSettings(s);
-    settings::WriteSettings(s, file);
+    EXPECT_TRUE(settings::WriteSettings(s, file));
     EXPECT_EQ(file.Text(), "[DOWNLOAD]\n"
                            "CPMADR=1\n"
                            "PRIMARYINITSTRING=0xFD Adr 0x08 0x00 0x01 0xFF LRC\n"
@@ -226,6 +226,13 @@ TEST(WriteSettings, KeepsAHandEditedDownloadModeAndRoundTrips) {
     EXPECT_EQ(again.s.m_nPort, 4);
     EXPECT_EQ(again.s.m_nCpmAddress, 255);
     EXPECT_EQ(again.s.m_strFilePath, r.s.m_strFilePath);
+
+    // A file that refuses the writes says so and keeps what it held.
+    p.readOnly = true;
+    const std::string before = p.Text();
+    r.s.m_nPort = 5;
+    EXPECT_FALSE(settings::WriteSettings(r.s, p));
+    EXPECT_EQ(p.Text(), before);
 }
 
 // Values far longer than any buffer of the library: read whole, written whole.
