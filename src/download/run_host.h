@@ -1,8 +1,13 @@
 #pragma once
 
+#include "run/run_result.h"
+#include "settings/download_settings.h"
+
 #include <windows.h>
 
 #include <string>
+
+class CDownloadStatusDlg;
 
 namespace download {
 
@@ -22,6 +27,18 @@ public:
     // Repeat Download once no run is polled: a new run from the window's
     // fields as they are now.
     virtual void StartAgain() = 0;
+
+    // Whether the run may show message boxes. A script that nobody watches
+    // says what they would have said from the run's result instead.
+    virtual bool MessageBoxesAllowed() const { return true; }
+    // The run's status window has been made and is about to be shown.
+    virtual void StatusWindowOpened(CDownloadStatusDlg& dlg) { (void)dlg; }
+    // Every run's end: the library refused it, it ended, or nobody could
+    // watch it. For the download record and a script's exit code.
+    virtual void RunFinished(const DownloadSettings& settings, const run::RunResult& result) {
+        (void)settings;
+        (void)result;
+    }
 };
 
 } // namespace download

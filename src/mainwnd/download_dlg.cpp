@@ -43,6 +43,7 @@ BOOL CDownloadDlg::OnInitDialog() {
         SetDefaultSettings();
         WriteSettings();
     }
+    OpenRecord();
     FillPortList();
     if (!m_bPortsAvailable) {
         platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/download_library.h"
+#include "download/download_record.h"
 #include "download/download_run.h"
 #include "platform/dialog.h"
 #include "settings/download_settings.h"
@@ -63,6 +64,10 @@ private:
     void FocusDownloadButton() override;
     void RunEnded() override;
     void StartAgain() override { OnDownload(); }
+    void RunFinished(const DownloadSettings& settings, const run::RunResult& result) override;
+
+    // The download record of the settings file's [LOG] FILE=, if any.
+    void OpenRecord();
 
     int m_nPortIndex = -1;
     std::string m_strFileDisplay;
@@ -73,6 +78,7 @@ private:
 
     download::DownloadLibrary m_library;
     download::DownloadRun m_run{m_library, *this};
+    download::DownloadRecord m_record;
 
     bool m_bInFocusExchange = false; // a field's focus handler is exchanging
     // Serial devices came or went while a run was polled: the port list is

@@ -1,6 +1,7 @@
 #include "script/report_lines.h"
 
 #include "res/resource.h"
+#include "run/run_description.h"
 #include "script/command_line.h"
 
 #include <algorithm>
@@ -52,6 +53,23 @@ std::string SummaryLine(const std::vector<run::Outcome>& outcomes, size_t notRun
                       {std::to_string(outcomes.size() + notRun), std::to_string(downloaded),
                        std::to_string(static_cast<long>(outcomes.size()) - downloaded),
                        std::to_string(notRun), std::to_string(worst)});
+}
+
+RunFacts FactsOf(const DownloadSettings& settings, const run::RunResult& result,
+                 const platform::TextLookup& text) {
+    RunFacts f;
+    f.time = result.started;
+    f.port = settings.m_nPort;
+    f.address = std::to_string(settings.m_nCpmAddress);
+    f.target = run::ShortTargetName(settings.m_nTarget);
+    f.file = settings.m_strFilePath;
+    f.outcome = OutcomeWord(result.outcome, text);
+    if (result.hasCode) {
+        f.code = result.code;
+    }
+    f.text = OneLine(result.text);
+    f.seconds = result.seconds;
+    return f;
 }
 
 std::string IsoUtc(const run::UtcTime& t) {

@@ -3,6 +3,7 @@
 #include "platform/profile_store.h"
 #include "platform/string_table.h"
 #include "run/run_result.h"
+#include "settings/download_settings.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,6 +43,10 @@ struct RunFacts {
     std::optional<uint64_t> size;
     std::string sha256; // lower-case hex; empty when the file could not be read
 };
+
+// The facts of a run of these settings (file: the path as the settings hold it).
+RunFacts FactsOf(const DownloadSettings& settings, const run::RunResult& result,
+                 const platform::TextLookup& text);
 
 // "2025-01-31T13:02:07Z"
 std::string IsoUtc(const run::UtcTime& time);
