@@ -16,8 +16,10 @@
 #include "script/report_lines.h"
 #include "settings/download_settings.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 namespace {
 

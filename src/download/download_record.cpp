@@ -8,6 +8,13 @@
 #include "script/command_line.h"
 
 namespace download {
+namespace {
+// How long a line waits while another program writes the record. Once a
+// line could not be written (a spreadsheet holds the file open, say), the
+// next ones wait less: each run would otherwise stall for the full time.
+const DWORD kWaitForOtherWriterMs = 10000;
+const DWORD kWaitAfterAFailureMs = 1000;
+} // namespace
 
 run::UtcTime UtcNow() {
     SYSTEMTIME now = {};
@@ -29,9 +36,10 @@ void DownloadRecord::Write(script::RunFacts facts) {
     facts.computer = m_computer;
     facts.user = m_user;
     AddFile(facts);
-    const DWORD error = platform::AppendToSharedFile(platform::Widen(m_path),
-                                                     "\xEF\xBB\xBF" + script::RecordHeader(),
-                                                     script::RecordLine(facts));
+    // The byte order mark tells spreadsheets that the file is UTF-8.
+    const DWORD error = platform::AppendToSharedFile(
+        platform::Widen(m_path), "\xEF\xBB\xBF" + script::RecordHeader(), script::RecordLine(facts),
+        m_bReported ? kWaitAfterAFailureMs : kWaitForOtherWriterMs);
     if (error != ERROR_SUCCESS && !m_bReported) {
         m_bReported = true;
         if (m_notice) {
