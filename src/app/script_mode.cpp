@@ -41,6 +41,9 @@ class ScriptedDownloads : private download::RunHost {
 public:
     explicit ScriptedDownloads(std::string settingsPath)
         : m_settingsPath(std::move(settingsPath)) {}
+    ~ScriptedDownloads() override { platform::OnConsoleInterrupt(nullptr); }
+    ScriptedDownloads(const ScriptedDownloads&) = delete;
+    ScriptedDownloads& operator=(const ScriptedDownloads&) = delete;
     int Run(const std::vector<std::string>& arguments);
 
 private:

@@ -74,8 +74,14 @@ void ConsoleOutput::WriteLine(const std::string& text) const {
 }
 
 void OnConsoleInterrupt(std::function<void()> action) {
+    const bool watch = static_cast<bool>(action);
+    if (!watch) {
+        SetConsoleCtrlHandler(OnControl, FALSE);
+    }
     InterruptAction() = std::move(action);
-    SetConsoleCtrlHandler(OnControl, TRUE);
+    if (watch) {
+        SetConsoleCtrlHandler(OnControl, TRUE);
+    }
 }
 
 } // namespace platform

@@ -27,7 +27,7 @@ private:
 };
 
 // Ctrl+C and Ctrl+Break in the console: action runs (on a thread of the
-// system's) instead of the process being ended.
+// system's) instead of the process being ended. An empty action ends this.
 void OnConsoleInterrupt(std::function<void()> action);
 
 } // namespace platform
