@@ -180,7 +180,7 @@ TEST(ScriptReport, RecordPathOfTheSettingsFile) {
         {"logs\\rec.csv", "c:\\tools\\logs\\rec.csv"}};
     for (const auto& [value, path] : rows) {
         MemoryProfile profile;
-        profile.WriteString("LOG", "FILE", value);
+        (void)profile.WriteString("LOG", "FILE", value); // its result does not matter here
         EXPECT_EQ(script::RecordPathSetting(profile, "c:\\tools\\tavrodownload.ini"), path);
     }
 }
