@@ -13,9 +13,10 @@ LAYERS = {
     "platform": 1,
     "settings": 2, "firmware": 2, "fields": 2,
     "run": 3,
-    "download": 4, "filedlg": 4,
-    "mainwnd": 5,
-    "app": 6,
+    "script": 4,
+    "download": 5, "filedlg": 5,
+    "mainwnd": 6,
+    "app": 7,
 }
 
 root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent)

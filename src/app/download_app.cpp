@@ -1,9 +1,12 @@
 #include "app/download_app.h"
 
+#include "app/script_mode.h"
 #include "mainwnd/download_dlg.h"
 #include "platform/app_message.h"
+#include "platform/system_info.h"
 #include "platform/text.h"
 #include "res/resource.h"
+#include "script/command_line.h"
 #include "settings/settings_path.h"
 
 #include <commctrl.h>
@@ -38,7 +41,10 @@ BOOL CDownloadApp::InitInstance() {
     m_strAppName = title;
     platform::SetApplicationName(title);
 
-    {
+    const std::vector<std::string> arguments = platform::SplitCommandLine(m_strCmdLine);
+    if (script::IsSwitchCommandLine(arguments)) {
+        m_nExitCode = RunScriptedDownloads(arguments, m_strProfileName);
+    } else {
         CDownloadDlg dlg;
         dlg.DoModal(nullptr);
     }

@@ -4,5 +4,5 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     TheApp().m_strCmdLine = platform::Narrow(commandLine ? commandLine : L"");
     TheApp().InitInstance();
-    return 0;
+    return TheApp().m_nExitCode;
 }

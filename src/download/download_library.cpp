@@ -1,6 +1,8 @@
 #include "download/download_library.h"
 
+#include "platform/ansi_text.h"
 #include "platform/library.h"
+#include "run/run_description.h"
 
 namespace download {
 namespace {
@@ -53,6 +55,21 @@ void DownloadLibrary::Free() {
 
 uint16_t DownloadLibrary::ReadPortMask() const {
     return m_pfnGetCOMsStatus ? static_cast<uint16_t>(m_pfnGetCOMsStatus() & 0xFFFF) : 0;
+}
+
+int32_t DownloadLibrary::InitDownloadFor(const DownloadSettings& settings,
+                                         const std::string& libraryPath) const {
+    std::vector<char> path =
+        run::LibraryBuffer(platform::ToAnsi(libraryPath), vardel_api::kPathBufferChars);
+    std::vector<char> initText =
+        run::LibraryBuffer(platform::ToAnsi(settings.m_nTarget == 0 ? settings.m_strPrimaryInit
+                                                                    : settings.m_strRedundantInit),
+                           vardel_api::kInitTextBufferChars);
+    return m_pfnInitDownload(
+        path.data(), initText.data(), settings.m_nPort,
+        run::TargetAndAddress(settings.m_nTarget, settings.m_nCpmAddress), settings.m_nBaudRate,
+        static_cast<uint8_t>(settings.m_nDataBits), static_cast<uint8_t>(settings.m_nStopBits),
+        static_cast<uint8_t>(settings.m_nParity), static_cast<uint8_t>(settings.m_nRetry));
 }
 
 } // namespace download

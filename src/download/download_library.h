@@ -1,10 +1,12 @@
 #pragma once
 
+#include "settings/download_settings.h"
 #include "vardel_api/exports.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace download {
 
@@ -29,6 +31,10 @@ public:
     // The library never confirmed the end of a run: its worker may still run,
     // so it must not be unloaded under it.
     void KeepLoaded() { m_bLibraryBusy = true; }
+
+    // InitDownload for the checked settings; libraryPath is the firmware
+    // file's path as the library can open it. A handle or an error code.
+    int32_t InitDownloadFor(const DownloadSettings& settings, const std::string& libraryPath) const;
 
     HMODULE m_hDownloadLib = nullptr;
     PFN_GetCOMsStatus m_pfnGetCOMsStatus = nullptr;

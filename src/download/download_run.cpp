@@ -2,7 +2,7 @@
 // polling loop that keeps both windows up to date.
 #include "download/download_run.h"
 
-#include "platform/ansi_text.h"
+#include "download/download_record.h"
 #include "platform/app_message.h"
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
@@ -95,25 +95,20 @@ bool DownloadRun::Run(const DownloadSettings& settings, const std::string& libra
     m_host.FocusDownloadButton(); // before disabling, so the focus is not lost
     m_host.EnableInput(false);
 
+    m_started = Clock::now();
+    m_startedUtc = UtcNow();
     const std::string fileName = run::FileNameOfPath(settings.m_strFilePath);
     m_strDownloadInfo =
         run::DownloadInfo(settings.m_nCpmAddress, settings.m_nTarget, settings.m_nPort, fileName);
-    std::vector<char> path =
-        run::LibraryBuffer(platform::ToAnsi(libraryPath), vardel_api::kPathBufferChars);
-    std::vector<char> initText =
-        run::LibraryBuffer(platform::ToAnsi(settings.m_nTarget == 0 ? settings.m_strPrimaryInit
-                                                                    : settings.m_strRedundantInit),
-                           vardel_api::kInitTextBufferChars);
-    const int32_t result = m_library.m_pfnInitDownload(
-        path.data(), initText.data(), settings.m_nPort,
-        run::TargetAndAddress(settings.m_nTarget, settings.m_nCpmAddress), settings.m_nBaudRate,
-        static_cast<uint8_t>(settings.m_nDataBits), static_cast<uint8_t>(settings.m_nStopBits),
-        static_cast<uint8_t>(settings.m_nParity), static_cast<uint8_t>(settings.m_nRetry));
+    const int32_t result = m_library.InitDownloadFor(settings, libraryPath);
     if (result < 0) {
         CloseStatusDlg();
-        ShowDownloadError(result, m_host.Window());
+        if (m_host.MessageBoxesAllowed()) {
+            ShowDownloadError(result, m_host.Window());
+        }
         m_host.EnableInput(true);
         m_host.FocusDownloadButton();
+        Finish(settings, run::ResultOfStartError(result, ResourceText));
         return false;
     }
     m_library.m_pfnStartDownload(result);
@@ -122,14 +117,21 @@ bool DownloadRun::Run(const DownloadSettings& settings, const std::string& libra
         // Nobody would see or stop the download that has just started.
         m_library.m_pfnAbortDownload(result);
         m_host.EnableInput(true);
-        platform::ShowAppMessage(m_host.Window(),
-                                 platform::LoadResString(IDS_STATUS_WINDOW_FAILED));
+        run::RunResult failed;
+        failed.outcome = run::Outcome::Failed;
+        failed.text = platform::LoadResString(IDS_STATUS_WINDOW_FAILED);
+        if (m_host.MessageBoxesAllowed()) {
+            platform::ShowAppMessage(m_host.Window(), failed.text);
+        }
+        Finish(settings, failed);
         return false;
     }
+    m_host.StatusWindowOpened(*m_pStatusDlg);
     platform::CenterWindowOver(m_pStatusDlg->GetSafeHwnd(), m_host.Window());
     ShowWindow(m_pStatusDlg->GetSafeHwnd(), SW_SHOWNORMAL);
     PollDownload(m_pStatusDlg.get());
     m_host.EnableInput(true);
+    Finish(settings, m_lastResult);
 
     const PendingAction action = m_pendingAction;
     m_pendingAction = PendingAction::None;
@@ -143,7 +145,9 @@ void DownloadRun::PollDownload(CDownloadStatusDlg* dlg) {
     WindowPoll poll(m_host, *dlg, m_library.m_pfnGetDownloadStatus,
                     [this] { return m_pendingAction != PendingAction::None; });
     m_bPolling = true;
-    const run::RunEnd end = run::PollDownload(poll, ResourceText, m_nLastPercent);
+    int endStatus = 0;
+    const run::RunEnd end = run::PollDownload(poll, ResourceText, m_nLastPercent, &endStatus);
+    m_lastResult = run::ResultOfEnd(end, endStatus, ResourceText);
     poll.Ended(end);
     m_bPolling = false;
     m_host.RunEnded();
@@ -157,6 +161,14 @@ void DownloadRun::PollDownload(CDownloadStatusDlg* dlg) {
         dlg->ShowError(platform::LoadResString(IDS_END_NOT_CONFIRMED));
         m_host.SetCaption(std::string(run::kCaptionIdle) + " - Error");
     }
+}
+
+// Completes the result with the run's times and hands it to the host.
+void DownloadRun::Finish(const DownloadSettings& settings, run::RunResult result) {
+    result.started = m_startedUtc;
+    result.seconds = std::chrono::duration<double>(Clock::now() - m_started).count();
+    m_lastResult = result;
+    m_host.RunFinished(settings, m_lastResult);
 }
 
 void DownloadRun::CreateStatusDlg(int handle, const DownloadSettings& settings,

@@ -5,6 +5,7 @@
 #include "download/status_dlg.h"
 #include "settings/download_settings.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,9 @@ public:
     // and the caller starts the next run from its current fields.
     bool Run(const DownloadSettings& settings, const std::string& libraryPath);
     bool IsPolling() const { return m_bPolling; }
+    bool HasStatusWindow() const { return m_pStatusDlg != nullptr; }
+    // How the last run ended.
+    const run::RunResult& LastResult() const { return m_lastResult; }
 
     // Exit and Repeat Download of the status window. While a run is polled
     // they are carried out right after the polling loop, which still uses
@@ -43,6 +47,7 @@ private:
     void AbortDownload(int handle) override;
     void CreateStatusDlg(int handle, const DownloadSettings& settings, const std::string& fileName);
     void PollDownload(CDownloadStatusDlg* dlg);
+    void Finish(const DownloadSettings& settings, run::RunResult result);
 
     DownloadLibrary& m_library;
     RunHost& m_host;
@@ -51,6 +56,9 @@ private:
     int m_nLastPercent = 0;
     bool m_bPolling = false;
     PendingAction m_pendingAction = PendingAction::None;
+    run::RunResult m_lastResult;
+    run::UtcTime m_startedUtc;
+    std::chrono::steady_clock::time_point m_started;
 };
 
 } // namespace download

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "run/run_result.h"
+#include "settings/download_settings.h"
+
 #include <windows.h>
 
 #include <string>
+
+class CDownloadStatusDlg;
 
 namespace download {
 
@@ -25,6 +30,18 @@ public:
     // to life under it.
     virtual bool CanStartAgain() const = 0;
     virtual void StartAgain() = 0;
+
+    // Whether the run may show message boxes. A script that nobody watches
+    // says what they would have said from the run's result instead.
+    virtual bool MessageBoxesAllowed() const { return true; }
+    // The run's status window has been made and is about to be shown.
+    virtual void StatusWindowOpened(CDownloadStatusDlg& dlg) { (void)dlg; }
+    // Every run's end: the library refused it, it ended, or nobody could
+    // watch it. For the download record and a script's exit code.
+    virtual void RunFinished(const DownloadSettings& settings, const run::RunResult& result) {
+        (void)settings;
+        (void)result;
+    }
 };
 
 } // namespace download

@@ -113,7 +113,14 @@ void CDownloadStatusDlg::OnCancel() {
 }
 
 void CDownloadStatusDlg::OnRepeatDownload() {
-    m_owner.RepeatDownload(); // may destroy this object: nothing after it
+    if (m_bRepeatAllowed) {
+        m_owner.RepeatDownload(); // may destroy this object: nothing after it
+    }
+}
+
+void CDownloadStatusDlg::DisableRepeat() {
+    m_bRepeatAllowed = false;
+    EnableWindow(m_pRepeatButton, FALSE);
 }
 
 HBITMAP CDownloadStatusDlg::LedBitmap(run::Led led) const {
@@ -163,5 +170,5 @@ void CDownloadStatusDlg::SetCancelText(const std::string& text) {
 }
 
 void CDownloadStatusDlg::EnableRepeat(bool enable) {
-    EnableWindow(m_pRepeatButton, enable);
+    EnableWindow(m_pRepeatButton, enable && m_bRepeatAllowed);
 }

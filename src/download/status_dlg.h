@@ -30,6 +30,8 @@ public:
     void UpdateStatus(int status, int phase) { m_model.UpdateStatus(status, phase); }
     void ShowError(const std::string& text) { m_model.ShowError(text); }
     bool IsFinished() const { return m_model.m_bFinished; }
+    // For a run that cannot be started again from here (a script's).
+    void DisableRepeat();
 
     const int m_nDownloadHandle;
     const int m_nRetry;
@@ -74,4 +76,5 @@ private:
     HWND m_pCancelButton = nullptr;
     run::Led m_runLed = run::Led::Off;
     run::Led m_errorLed = run::Led::Off;
+    bool m_bRepeatAllowed = true;
 };

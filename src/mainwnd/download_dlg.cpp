@@ -47,6 +47,7 @@ BOOL CDownloadDlg::OnInitDialog() {
             ReportSettingsNotWritten(IDS_DEFAULT_INI_NOT_WRITTEN);
         }
     }
+    OpenRecord();
     FillPortList();
     if (!m_bPortsAvailable) {
         platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/download_library.h"
+#include "download/download_record.h"
 #include "download/download_run.h"
 #include "platform/dialog.h"
 #include "settings/download_settings.h"
@@ -67,6 +68,10 @@ private:
     // Disabled by a modal dialog of its own while no run is polled.
     bool CanStartAgain() const override { return IsWindowEnabled(m_hWnd) != FALSE; }
     void StartAgain() override { OnDownload(); }
+    void RunFinished(const DownloadSettings& settings, const run::RunResult& result) override;
+
+    // The download record of the settings file's [LOG] FILE=, if any.
+    void OpenRecord();
 
     int m_nPortIndex = -1;
     std::string m_strFileDisplay;
@@ -77,6 +82,7 @@ private:
 
     download::DownloadLibrary m_library;
     download::DownloadRun m_run{m_library, *this};
+    download::DownloadRecord m_record;
 
     bool m_bInFocusExchange = false; // a field's focus handler is exchanging
     bool m_bSettingsWriteReported = false;

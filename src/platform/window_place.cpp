@@ -5,11 +5,17 @@ namespace platform {
 void CenterWindowOver(HWND window, HWND over) {
     RECT rect = {}, overRect = {};
     GetWindowRect(window, &rect);
-    GetWindowRect(over, &overRect);
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(over, MONITOR_DEFAULTTONEAREST), &monitor);
+    GetMonitorInfoW(over ? MonitorFromWindow(over, MONITOR_DEFAULTTONEAREST)
+                         : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY),
+                    &monitor);
     const RECT& work = monitor.rcWork;
+    if (over) {
+        GetWindowRect(over, &overRect);
+    } else {
+        overRect = work;
+    }
     const LONG width = rect.right - rect.left;
     const LONG height = rect.bottom - rect.top;
     LONG x = (overRect.left + overRect.right - width) / 2;

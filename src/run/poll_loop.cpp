@@ -44,7 +44,8 @@ RunEnd ShowEnd(PollTarget& target, const platform::TextLookup& text, int status)
 
 } // namespace
 
-RunEnd PollDownload(PollTarget& target, const platform::TextLookup& text, int& lastPercent) {
+RunEnd PollDownload(PollTarget& target, const platform::TextLookup& text, int& lastPercent,
+                    int* endStatus) {
     lastPercent = 0;
     for (;;) {
         if (!target.WaitForNextRead()) {
@@ -52,6 +53,9 @@ RunEnd PollDownload(PollTarget& target, const platform::TextLookup& text, int& l
         }
         const vardel_api::DownloadStatus read = target.ReadStatus();
         if (IsEnd(read.status)) {
+            if (endStatus) {
+                *endStatus = read.status;
+            }
             return ShowEnd(target, text, read.status);
         }
         // Only 500 means done: a library that counts past it is shown as not

@@ -32,8 +32,10 @@ inline const char* const kCaptionIdle = "Tavro Download";
 
 // Reads the status until the library reports an end, keeping the caption and
 // the status window up to date, then shows the end. lastPercent is the
-// percentage last written into the caption.
-RunEnd PollDownload(PollTarget& target, const platform::TextLookup& text, int& lastPercent);
+// percentage last written into the caption. endStatus, when given, receives
+// the status that ended the run (500, -701 or an error code).
+RunEnd PollDownload(PollTarget& target, const platform::TextLookup& text, int& lastPercent,
+                    int* endStatus = nullptr);
 
 // The main window's caption while polling: "Tavro Download - 42%".
 std::string PercentCaption(int percent);

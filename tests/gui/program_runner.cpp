@@ -51,18 +51,43 @@ BOOL CALLBACK SearchProc(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
+struct VisibleWindowSearch {
+    DWORD processId;
+    bool found;
+};
+
+BOOL CALLBACK VisibleWindowProc(HWND hwnd, LPARAM lParam) {
+    VisibleWindowSearch* search = reinterpret_cast<VisibleWindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    search->found = search->found || (pid == search->processId && IsWindowVisible(hwnd));
+    return TRUE;
+}
+
 } // namespace
 
 ProgramRun::ProgramRun(const std::wstring& folder, const std::wstring& arguments,
-                       const std::wstring& workingFolder) {
+                       const std::wstring& workingFolder, const std::wstring& outputFile) {
     const std::wstring exe = folder + L"TavroDownload.exe";
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!outputFile.empty()) { // as a script redirects it: cmd > file 2>&1
+        output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr,
+                        output != INVALID_HANDLE_VALUE, 0, nullptr,
                         workingFolder.empty() ? folder.c_str() : workingFolder.c_str(), &startup,
                         &m_process)) {
         m_process = {};
+    }
+    if (output != INVALID_HANDLE_VALUE) {
+        CloseHandle(output);
     }
 }
 
@@ -123,15 +148,21 @@ void ProgramRun::PressOk(HWND box) {
     WaitUntil([box] { return !IsWindow(box); }, 5000);
 }
 
-bool ProgramRun::WaitForExit(DWORD timeoutMs) {
-    return m_process.hProcess != nullptr &&
-           WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-}
-
 DWORD ProgramRun::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(m_process.hProcess, &code);
     return code;
+}
+
+bool ProgramRun::ShowsAnyWindow() const {
+    VisibleWindowSearch search{m_process.dwProcessId, false};
+    EnumWindows(VisibleWindowProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool ProgramRun::WaitForExit(DWORD timeoutMs) {
+    return m_process.hProcess != nullptr &&
+           WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
 std::vector<std::string> ProgramRun::AnswerMessagesUntilMainWindow(HWND& mainWindow,

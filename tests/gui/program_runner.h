@@ -15,9 +15,10 @@ namespace testsupport {
 // boxes and files.
 class ProgramRun {
 public:
-    // Starts folder\TavroDownload.exe with the command line given.
+    // Starts folder\TavroDownload.exe with the command line given; its
+    // standard output and error go to outputFile when one is named.
     ProgramRun(const std::wstring& folder, const std::wstring& arguments = L"",
-               const std::wstring& workingFolder = L"");
+               const std::wstring& workingFolder = L"", const std::wstring& outputFile = L"");
     ~ProgramRun(); // ends the process if it still runs
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -32,7 +33,9 @@ public:
     static std::string MessageBoxText(HWND box);
     static void PressOk(HWND box);
     bool WaitForExit(DWORD timeoutMs = 15000);
-    DWORD ExitCode() const; // once it has exited
+    DWORD ExitCode() const;
+    // Whether the process shows any window now, of any kind.
+    bool ShowsAnyWindow() const;
     // Answers every message box with OK until the main window shows; returns
     // the texts in the order they came.
     std::vector<std::string> AnswerMessagesUntilMainWindow(HWND& mainWindow,

@@ -92,12 +92,22 @@ protected:
     std::string m_message;
 };
 
+// ... and goes into the download record beside the settings file.
 TEST_F(SimulatedCpm, SampleFirmwareDownloadsToTheEnd) {
     Simulator();
-    WriteFileBytes(m_dir.File(L"tavro.ini"), Ini(File(L"main.fdl")));
+    WriteFileBytes(m_dir.File(L"tavro.ini"),
+                   Ini(File(L"main.fdl")) + "[LOG]\r\nFILE=record.csv\r\n");
     EXPECT_EQ(Download(), "Tavro Download - OK");
     EXPECT_EQ(m_message, "Download successful!");
     EXPECT_TRUE(m_boxes.Texts().empty());
+    const std::string record = ReadFileBytes(m_dir.File(L"record.csv"));
+    // The sample's SHA-256 as `sha256sum` gives it.
+    const std::string run =
+        ",COM1,5,prim," + File(L"main.fdl") +
+        ",79439,92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f,"
+        "downloaded,500,Download successful!,";
+    EXPECT_EQ(record.rfind("\xEF\xBB\xBFtime_utc,", 0), 0u) << record;
+    EXPECT_NE(record.find(run), std::string::npos) << record;
 }
 
 struct InitErrorCase {

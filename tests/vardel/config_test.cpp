@@ -123,7 +123,9 @@ TEST(SimConfig, ReadsEveryKey) {
                                            "[CPM]\n"
                                            "COM1=1, 5 7\n"
                                            "COM3=\n"
+                                           "COM4=1-3, 9,12-12\n"
                                            "[Fault]\n"
+                                           "Address=9\n"
                                            "InitError=-704\n"
                                            "Phase=3\n"
                                            "Condition=17\n"
@@ -144,7 +146,9 @@ TEST(SimConfig, ReadsEveryKey) {
     EXPECT_EQ(config.line.dataBits, 7);
     EXPECT_EQ(config.line.stopBits, 2);
     EXPECT_EQ(config.line.parity, vardel::Parity::Even);
-    EXPECT_EQ(config.answering, (std::map<int, std::set<int>>{{1, {1, 5, 7}}, {3, {}}}));
+    EXPECT_EQ(config.answering,
+              (std::map<int, std::set<int>>{{1, {1, 5, 7}}, {3, {}}, {4, {1, 2, 3, 9, 12}}}));
+    EXPECT_EQ(config.faultAddress, 9);
     EXPECT_EQ(config.initError, -704);
     ASSERT_TRUE(config.fault);
     EXPECT_EQ(config.fault->Code(), -317);
@@ -202,6 +206,9 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"[CPM]\nCOM17=1", [](const SimConfig& c) { return c.Answers(1, 1); }},
         InvalidCase{"[CPM]\nCOM2=1,200", [](const SimConfig& c) { return c.Answers(1, 1); }},
         InvalidCase{"[CPM]\nPort2=1", [](const SimConfig& c) { return c.Answers(1, 1); }},
+        InvalidCase{"[CPM]\nCOM2=9-5", [](const SimConfig& c) { return c.Answers(1, 1); }},
+        InvalidCase{"[CPM]\nCOM2=1-128", [](const SimConfig& c) { return c.Answers(1, 1); }},
+        InvalidCase{"[Fault]\nAddress=256", [](const SimConfig& c) { return !c.faultAddress; }},
         InvalidCase{"[Fault]\nPhase=3", [](const SimConfig& c) { return !c.fault; }},
         InvalidCase{"[Fault]\nPhase=8\nCondition=1", [](const SimConfig& c) { return !c.fault; }},
         InvalidCase{"[Fault]\nPhase=3\nCondition=17\nPercent=101",

@@ -44,10 +44,11 @@ void ModelledSession::Unclaim() {
 
 std::vector<Fault> ModelledSession::Faults() const {
     std::vector<Fault> faults;
-    if (m_config.noAnswer || !m_config.Answers(m_request.port, m_request.Address())) {
+    const bool strikes = m_config.FaultStrikes(m_request.Address());
+    if ((m_config.noAnswer && strikes) || !m_config.Answers(m_request.port, m_request.Address())) {
         faults.push_back({codephase::kInitFdl, kConditionNoResponse, 0, Fault::kPermanent});
     }
-    if (m_config.fault) {
+    if (m_config.fault && strikes) {
         faults.push_back(*m_config.fault);
     }
     return faults;

@@ -39,7 +39,7 @@ void ReadDouble(const IniText& ini, const char* section, const char* key, double
     }
 }
 
-// "1, 5 7": the addresses of one port.
+// "1, 5 7" or "1-127": the addresses of one port, single or as ranges.
 std::optional<std::set<int>> ParseAddresses(std::string text) {
     for (char& c : text) {
         if (c == ',') {
@@ -50,11 +50,16 @@ std::optional<std::set<int>> ParseAddresses(std::string text) {
     std::istringstream words(text);
     std::string word;
     while (words >> word) {
-        const std::optional<int64_t> address = ParseCNumber(word);
-        if (!address || *address < 0 || *address > 127) {
+        const size_t dash = word.find('-', 1);
+        const std::optional<int64_t> low = ParseCNumber(word.substr(0, dash));
+        const std::optional<int64_t> high =
+            dash == std::string::npos ? low : ParseCNumber(word.substr(dash + 1));
+        if (!low || !high || *low < 0 || *low > *high || *high > 127) {
             return std::nullopt;
         }
-        addresses.insert(static_cast<int>(*address));
+        for (int64_t address = *low; address <= *high; ++address) {
+            addresses.insert(static_cast<int>(address));
+        }
     }
     return addresses;
 }
@@ -105,6 +110,11 @@ void ReadFaults(const IniText& ini, SimConfig& config) {
     }
     int noAnswer = 0;
     ReadInt(ini, "Fault", "NoAnswer", 0, 1, noAnswer);
+    int address = -1;
+    ReadInt(ini, "Fault", "Address", 0, 255, address);
+    if (address >= 0) {
+        config.faultAddress = address;
+    }
     config.noAnswer = noAnswer != 0;
 }
 
@@ -138,6 +148,10 @@ bool SimConfig::Answers(int port, int address) const {
         return false;
     }
     return address == kBroadcast ? !cpms->second.empty() : cpms->second.count(address) > 0;
+}
+
+bool SimConfig::FaultStrikes(int address) const {
+    return !faultAddress || *faultAddress == address;
 }
 
 SimConfig ReadSimConfig(const std::string& iniText) {

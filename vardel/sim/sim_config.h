@@ -39,11 +39,14 @@ struct SimConfig {
     std::optional<int32_t> initError;
     std::optional<Fault> fault;
     bool noAnswer = false;
+    std::optional<int> faultAddress; // the faults strike only runs to this CPM
     // [Script]
     ScriptSettings script;
 
     // Broadcast (255) reaches the port's CPMs if there is one.
     bool Answers(int port, int address) const;
+    // Whether the [Fault] section applies to a run to this address.
+    bool FaultStrikes(int address) const;
 };
 
 SimConfig ReadSimConfig(const std::string& iniText);

@@ -90,7 +90,7 @@ int32_t Simulator::Prepare(const InitRequest& request, const SimConfig& config,
     if (ScanFirmware(*file, image, kInitScanBudget).outcome != ScanResult::Outcome::Valid) {
         return code::kDataError;
     }
-    if (config.initError) {
+    if (config.initError && config.FaultStrikes(request.Address())) {
         return *config.initError;
     }
     return Register(session());

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "run/run_result.h"
+#include "script/report_lines.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace download {
+
+run::UtcTime UtcNow();
+
+// The download record, for traceability: which firmware went into which CPM,
+// when and by whom. One CSV line per run, appended to a file that the
+// program on other benches may append to at the same time.
+class DownloadRecord {
+public:
+    using FailureNotice = std::function<void(const std::string& text)>;
+
+    // path "": no record is kept. notice tells the user, once per program
+    // run, that the record cannot be written; the downloads go on.
+    void Open(const std::string& path, FailureNotice notice);
+    bool IsOpen() const { return !m_path.empty(); }
+    // Completes the facts with who, where and the file's size and hash.
+    void Write(script::RunFacts facts);
+
+private:
+    void AddFile(script::RunFacts& facts);
+
+    std::string m_path;
+    FailureNotice m_notice;
+    bool m_bReported = false;
+    std::string m_computer;
+    std::string m_user;
+    // The file hashed last, while it is unchanged: a sequence hashes once.
+    struct Hashed {
+        std::string path;
+        uint64_t size;
+        FILETIME written;
+        std::string sha256;
+    };
+    std::optional<Hashed> m_hashed;
+};
+
+} // namespace download

@@ -1,0 +1,21 @@
+// The main window's runs in the download record.
+#include "mainwnd/download_dlg.h"
+
+#include "platform/app_message.h"
+#include "platform/profile_file.h"
+#include "platform/text.h"
+#include "platform/win_app.h"
+#include "script/report_lines.h"
+
+void CDownloadDlg::OpenRecord() {
+    const std::string& settingsPath = platform::GetApp().m_strProfileName;
+    platform::ProfileFile profile(settingsPath);
+    const HWND owner = m_hWnd;
+    m_record.Open(script::RecordPathSetting(profile, settingsPath),
+                  [owner](const std::string& text) { platform::ShowAppMessage(owner, text); });
+}
+
+void CDownloadDlg::RunFinished(const DownloadSettings& settings, const run::RunResult& result) {
+    m_record.Write(script::FactsOf(
+        settings, result, [](int id) { return platform::LoadResString(static_cast<UINT>(id)); }));
+}

@@ -1,0 +1,45 @@
+#include "run/run_result.h"
+
+#include "run/error_messages.h"
+#include "run/phase_text.h"
+
+namespace run {
+namespace {
+const int kEndNotConfirmed = 745;
+}
+
+RunResult ResultOfEnd(RunEnd end, int status, const platform::TextLookup& text) {
+    RunResult result;
+    result.hasCode = end != RunEnd::Stopped;
+    result.code = status;
+    switch (end) {
+    case RunEnd::Finished:
+        result.outcome = Outcome::Downloaded;
+        result.text = PhaseText(kPhaseSuccessful);
+        break;
+    case RunEnd::Cancelled:
+        result.outcome = Outcome::Cancelled;
+        result.text = PhaseText(kPhaseCancelled);
+        break;
+    case RunEnd::Failed:
+        result.outcome = Outcome::Failed;
+        result.text = ErrorStatusText(status, text);
+        break;
+    case RunEnd::Stopped:
+        result.outcome = Outcome::Failed;
+        result.text = text(kEndNotConfirmed);
+        break;
+    }
+    return result;
+}
+
+RunResult ResultOfStartError(int code, const platform::TextLookup& text) {
+    RunResult result;
+    result.outcome = Outcome::StartRefused;
+    result.hasCode = true;
+    result.code = code;
+    result.text = ErrorBoxText(code, text);
+    return result;
+}
+
+} // namespace run

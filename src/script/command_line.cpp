@@ -1,0 +1,201 @@
+#include "script/command_line.h"
+
+#include "res/resource.h"
+
+#include <cctype>
+#include <climits>
+
+namespace script {
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// Decimal digits with an optional sign, within int; nothing else.
+std::optional<int> ParseInt(const std::string& text, bool allowSign) {
+    size_t i = 0;
+    bool negative = false;
+    if (allowSign && !text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    if (i == text.size()) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+            return std::nullopt;
+        }
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            return std::nullopt;
+        }
+    }
+    value = negative ? -value : value;
+    if (value > INT_MAX || value < INT_MIN) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+// "3" or "COM3", as the port list and the settings file name ports.
+std::optional<int> ParsePort(std::string text) {
+    text = Lower(text);
+    if (text.compare(0, 3, "com") == 0) {
+        text.erase(0, 3);
+    }
+    const std::optional<int> port = ParseInt(text, false);
+    return port && *port >= 1 && *port <= 16 ? port : std::nullopt;
+}
+
+std::optional<int> ParseTarget(const std::string& text) {
+    const std::string name = Lower(text);
+    if (name == "prim") {
+        return 0;
+    }
+    if (name == "red") {
+        return 1;
+    }
+    return std::nullopt;
+}
+
+// Applies one switch; false when its value does not parse.
+bool ApplyValue(Request& r, const std::string& name, const std::string& value) {
+    if (name == "port") {
+        r.port = ParsePort(value);
+        return r.port.has_value();
+    }
+    if (name == "address") {
+        const auto addresses = ParseAddressList(value);
+        r.addresses = addresses.value_or(std::vector<int>());
+        r.addressText = value;
+        return addresses.has_value();
+    }
+    if (name == "target") {
+        r.target = ParseTarget(value);
+        return r.target.has_value();
+    }
+    if (name == "retry") {
+        r.retry = ParseInt(value, true);
+        return r.retry.has_value();
+    }
+    r.logPath = value; // "log"
+    return !value.empty();
+}
+
+bool* FlagOf(Request& r, const std::string& name) {
+    if (name == "wait") {
+        return &r.wait;
+    }
+    if (name == "quiet") {
+        return &r.quiet;
+    }
+    if (name == "keepgoing") {
+        return &r.keepGoing;
+    }
+    if (name == "?") {
+        return &r.help;
+    }
+    return nullptr;
+}
+
+ParseResult Refuse(const platform::TextLookup& text, int id, const std::string& what) {
+    return {std::nullopt, FormatText(text(id), {what})};
+}
+
+} // namespace
+
+bool IsSwitchCommandLine(const std::vector<std::string>& arguments) {
+    return !arguments.empty() && !arguments[0].empty() && arguments[0][0] == '/';
+}
+
+ParseResult ParseRequest(const std::vector<std::string>& arguments,
+                         const platform::TextLookup& text) {
+    const std::string first = arguments.empty() ? "" : Lower(arguments[0]);
+    if (first != "/download" && first != "/?") {
+        return Refuse(text, IDS_SCRIPT_NOT_FIRST, arguments.empty() ? "" : arguments[0]);
+    }
+    Request r;
+    r.help = first == "/?";
+    std::vector<std::string> seen{first.substr(1)};
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.empty() || argument[0] != '/') {
+            if (!r.file.empty()) {
+                return Refuse(text, IDS_SCRIPT_SECOND_FILE, argument);
+            }
+            r.file = argument;
+            continue;
+        }
+        const size_t colon = argument.find(':');
+        const std::string name =
+            Lower(argument.substr(1, colon == std::string::npos ? colon : colon - 1));
+        for (const std::string& earlier : seen) {
+            if (earlier == name) {
+                return Refuse(text, IDS_SCRIPT_TWICE, argument);
+            }
+        }
+        seen.push_back(name);
+        const bool known = name == "port" || name == "address" || name == "target" ||
+                           name == "retry" || name == "log";
+        if (bool* flag = FlagOf(r, name)) {
+            if (colon != std::string::npos) {
+                return Refuse(text, IDS_SCRIPT_BAD_VALUE, argument);
+            }
+            *flag = true;
+        } else if (!known) {
+            return Refuse(text, IDS_SCRIPT_UNKNOWN_SWITCH, argument);
+        } else if (colon == std::string::npos || !ApplyValue(r, name, argument.substr(colon + 1))) {
+            return Refuse(text, IDS_SCRIPT_BAD_VALUE, argument);
+        }
+    }
+    if (r.quiet && r.wait) {
+        return {std::nullopt, text(IDS_SCRIPT_QUIET_AND_WAIT)};
+    }
+    return {r, ""};
+}
+
+std::optional<std::vector<int>> ParseAddressList(const std::string& text) {
+    std::vector<int> addresses;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? comma : comma - start);
+        const size_t dash = item.find('-');
+        const std::optional<int> low = ParseInt(item.substr(0, dash), false);
+        const std::optional<int> high =
+            dash == std::string::npos ? low : ParseInt(item.substr(dash + 1), false);
+        if (!low || !high || *low > *high || *high > 255) {
+            return std::nullopt;
+        }
+        for (int address = *low; address <= *high; ++address) {
+            addresses.push_back(address);
+        }
+        if (comma == std::string::npos) {
+            return addresses;
+        }
+        start = comma + 1;
+    }
+}
+
+std::string FormatText(const std::string& format, const std::vector<std::string>& arguments) {
+    std::string result;
+    size_t next = 0;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format.compare(i, 2, "%s") == 0 && next < arguments.size()) {
+            result += arguments[next++];
+            ++i;
+        } else {
+            result += format[i];
+        }
+    }
+    return result;
+}
+
+} // namespace script

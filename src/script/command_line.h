@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/string_table.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace script {
+
+// What a scripted start asks for: TavroDownload.exe /download [switches] [file].
+// Values not given come from the settings file.
+struct Request {
+    bool help = false; // /?: the usage, nothing else
+    std::optional<int> port;
+    std::vector<int> addresses; // in the order given; empty: the settings' address
+    std::string addressText;    // the /address value as given
+    std::optional<int> target;  // 0 prim, 1 red
+    std::optional<int> retry;
+    std::string file;
+    std::string logPath;
+    bool wait = false;
+    bool quiet = false;
+    bool keepGoing = false;
+};
+
+// Either a request or the message that refuses the command line; the message
+// names the switch or value it refuses.
+struct ParseResult {
+    std::optional<Request> request;
+    std::string error;
+};
+
+// A command line is a scripted one when its first argument is a switch; any
+// other is a firmware path, as it always was.
+bool IsSwitchCommandLine(const std::vector<std::string>& arguments);
+
+// The arguments as Windows splits them, the program name left out.
+ParseResult ParseRequest(const std::vector<std::string>& arguments,
+                         const platform::TextLookup& text);
+
+// "1,3,5-9": the addresses in the order written, ranges ascending. Nothing
+// when the text is not such a list or a number exceeds 255. Whether each is a
+// valid CPM address is the settings' rule, checked once they are read.
+std::optional<std::vector<int>> ParseAddressList(const std::string& text);
+
+// The text with each "%s" replaced by the next argument.
+std::string FormatText(const std::string& format, const std::vector<std::string>& arguments);
+
+} // namespace script

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/profile_store.h"
+#include "platform/string_table.h"
+#include "run/run_result.h"
+#include "settings/download_settings.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace script {
+
+// The exit code of a scripted start for an outcome: 0 downloaded, 1 cancelled,
+// 2 refused, 3 start refused, 4 failed, 5 library missing. Worse is higher.
+int ExitCode(run::Outcome outcome);
+// Whether a sequence goes on after a run: never after a cancel (Cancel stops
+// the whole sequence), after a failure only when asked to keep going.
+bool GoesOn(run::Outcome outcome, bool keepGoing);
+// "downloaded", "failed", ...: the outcome's word in the console and the record.
+std::string OutcomeWord(run::Outcome outcome, const platform::TextLookup& text);
+// "CPM 5 (3 of 7)", "Broadcast (1 of 1)": which run of a sequence is shown.
+std::string SequenceText(int address, size_t index, size_t count);
+// After a sequence: how many CPMs got the firmware, how many did not, how
+// many were not tried, and the exit code.
+std::string SummaryLine(const std::vector<run::Outcome>& outcomes, size_t notRun,
+                        const platform::TextLookup& text);
+
+// One run, or one refusal to run, as the console and the record tell it.
+struct RunFacts {
+    run::UtcTime time;
+    int port = 0;        // 0: none chosen yet
+    std::string address; // "5", "255"; for a refusal the addresses as given
+    std::string target;  // "prim", "red"
+    std::string file;    // full path
+    std::string outcome; // its word
+    std::optional<int> code;
+    std::string text; // one line
+    double seconds = 0;
+    // For the record only.
+    std::string computer, user;
+    std::optional<uint64_t> size;
+    std::string sha256; // lower-case hex; empty when the file could not be read
+};
+
+// The facts of a run of these settings (file: the path as the settings hold it).
+RunFacts FactsOf(const DownloadSettings& settings, const run::RunResult& result,
+                 const platform::TextLookup& text);
+
+// "2025-01-31T13:02:07Z"
+std::string IsoUtc(const run::UtcTime& time);
+// A message's lines joined by blanks.
+std::string OneLine(const std::string& text);
+// "2025-01-31T13:02:07Z  COM1  CPM 5  prim  C:\fw\main.fdl  failed  -217  Download error ! ..."
+// The code and the text only for a run that did not download.
+std::string ConsoleLine(const RunFacts& facts);
+
+// The download record: CSV after RFC 4180, one line per run, CR LF.
+std::string CsvField(const std::string& value);
+std::string RecordHeader();
+std::string RecordLine(const RunFacts& facts);
+std::string HexText(const unsigned char* bytes, size_t count);
+
+// The record named by the settings file's [LOG] FILE= ("" for none); a
+// relative path lies beside the settings file.
+std::string RecordPathSetting(ProfileStore& profile, const std::string& settingsPath);
+
+} // namespace script

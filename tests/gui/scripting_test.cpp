@@ -1,0 +1,214 @@
+// The program started with switches, as a script or a production line starts
+// it: exit codes, console lines, sequences, the download record, and the
+// settings file left as it was.
+#include "dialog_driver.h"
+#include "program_runner.h"
+#include "res/resource.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+using namespace testsupport;
+
+const char* const kSettings = "[DOWNLOAD]\r\nCPMADR=1\r\nPRIMARYINITSTRING=0xFD Adr 0x08 0x00 "
+                              "0x01 0xFF LRC\r\nREDUNDANTINITSTRING=0xFD Adr 0x09 0x00 0x01 0xFF "
+                              "LRC\r\nPORT=COM1\r\nBAUDRATE=9600\r\nPARITY=ODD\r\nDATABITS=8\r\n"
+                              "STOPBITS=1\r\nRETRY=4\r\nFILENAME=\r\nTARGET=PRIMARY\r\n";
+// `sha256sum samples/cpm4012_app_3.2.1.fdl`
+const char* const kSampleSha256 =
+    "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f";
+const char* const kReads = "[Script]\r\nReads=0/9 100/3 200/5 300/6 400/8 500/7\r\n";
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// A folder with the program, the stand-in, the sample as main.fdl and the
+// settings file; the program runs there as a script would run it.
+struct ScriptFolder {
+    void Prepare(const std::string& standIn, const char* settings = kSettings,
+                 bool withVardel = true) {
+        SetEnvironmentVariableW(L"VARDEL_CONFIG", nullptr);
+        PrepareProgramFolder(m_dir,
+                             "[Vardel]\r\nPortMask=0x0001\r\nSpeedFactor=1000\r\nCallLog=" +
+                                 m_dir.FileUtf8(L"calls.log") + "\r\n" + standIn,
+                             withVardel);
+        CopyFromBin(L"samples\\cpm4012_app_3.2.1.fdl", m_dir.Path(), L"main.fdl");
+        if (settings) {
+            WriteFileBytes(Ini(), settings);
+        }
+    }
+    std::wstring Ini() const { return m_dir.File(L"tavrodownload.ini"); }
+    std::vector<std::string> InitAddresses() const {
+        std::vector<std::string> addresses;
+        for (const auto& call : LibraryCalls(m_dir.File(L"calls.log"), "InitDownload")) {
+            addresses.push_back(call.size() > 4 ? call[4] : "");
+        }
+        return addresses;
+    }
+    std::string Output() const { return ReadFileBytes(m_dir.File(L"out.txt")); }
+    // Starts the program; during runs while it does, until it has ended.
+    DWORD Run(const std::wstring& arguments, const std::function<void(ProgramRun&)>& during = {}) {
+        ProgramRun run(m_dir.Path(), arguments, L"", m_dir.File(L"out.txt"));
+        EXPECT_TRUE(run.Started());
+        if (during) {
+            during(run);
+        }
+        EXPECT_TRUE(run.WaitForExit(30000)) << "waits for someone";
+        return run.ExitCode();
+    }
+    TempDir m_dir;
+};
+
+struct ExitRow {
+    const char* name;
+    const char* standIn;
+    const char* settings;
+    bool withVardel;
+    const wchar_t* arguments;
+    DWORD exitCode;
+    bool window;
+    const char* said;
+};
+
+// clang-format off
+const ExitRow kExitRows[] = {
+    {"Downloaded",      kReads, kSettings, true,  L"/download /quiet main.fdl",  0, false, "COM1  CPM 1  prim"},
+    {"DownloadedSeen",  kReads, kSettings, true,  L"/download main.fdl",         0, true,  "  downloaded"},
+    {"Cancelled",       "[Script]\r\nReads=0/9 -701/7\r\n", kSettings, true, L"/download /quiet main.fdl", 1, false, "cancelled  -701"},
+    {"Usage",           kReads, kSettings, true,  L"/?",                         0, false, "Usage: TavroDownload.exe /download"},
+    {"UnknownSwitch",   kReads, kSettings, true,  L"/download /Bogus:1 main.fdl", 2, false, "Unknown switch /Bogus:1."},
+    {"NotDownloadFirst", kReads, kSettings, true, L"/port:1 /download",          2, false, "/port:1: a scripted download"},
+    {"BroadcastInMode1", kReads, kSettings, true, L"/download /address:1,255 main.fdl", 2, false, "CPM address 255 is not valid"},
+    {"PortNotThere",    kReads, kSettings, true,  L"/download /port:2 main.fdl", 2, false, "COM2 is not available."},
+    {"NoFile",          kReads, kSettings, true,  L"/download /quiet",           2, false, "No firmware file selected."},
+    {"NoSettingsFile",  kReads, nullptr,   true,  L"/download /quiet main.fdl",  2, false, "is missing or invalid"},
+    {"StartRefused",    "[Script]\r\nInitResult=-9\r\n", kSettings, true, L"/download main.fdl", 3, false, "Can not open fdl file."},
+    {"Failed",          "[Script]\r\nReads=0/9 -217/2\r\n", kSettings, true, L"/download /quiet main.fdl", 4, false, "failed  -217"},
+    {"FailedSeen",      "[Script]\r\nReads=0/9 100/1 200/3 -217/2\r\n", kSettings, true, L"/download main.fdl", 4, true, "Del CPR: Could not erase"},
+    {"LibraryMissing",  kReads, kSettings, false, L"/download main.fdl",         5, false, "Wrong version or not present!"},
+};
+// clang-format on
+
+// No row waits for a person, each says why it ended, and none writes the
+// settings file.
+TEST(Scripted, ExitCodes) {
+    for (const ExitRow& row : kExitRows) {
+        SCOPED_TRACE(row.name);
+        ScriptFolder folder;
+        folder.Prepare(row.standIn, row.settings, row.withVardel);
+        bool sawWindow = false;
+        EXPECT_EQ(folder.Run(row.arguments,
+                             [&](ProgramRun& run) {
+                                 WaitUntil(
+                                     [&] {
+                                         sawWindow = sawWindow || run.ShowsAnyWindow();
+                                         return run.WaitForExit(0);
+                                     },
+                                     20000);
+                             }),
+                  row.exitCode);
+        EXPECT_EQ(sawWindow, row.window);
+        EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
+        if (row.settings) {
+            EXPECT_EQ(ReadFileBytes(folder.Ini()), row.settings);
+        } else {
+            EXPECT_FALSE(FileExists(folder.Ini()));
+        }
+    }
+}
+
+// CPM 5 of 3, 5, 7 fails: the sequence stops there, or goes on when asked to.
+TEST(Scripted, SequenceStopsAtTheFirstFailureUnlessKeptGoing) {
+    struct Row {
+        const wchar_t* keepGoing;
+        std::vector<std::string> initialised;
+        const char* summary;
+        bool recordIsFolder;
+    };
+    const Row rows[] = {
+        {L"", {"3", "5"}, "3 CPMs: 1 downloaded, 1 not downloaded, 1 not run. Exit code 4.", false},
+        {L" /keepgoing",
+         {"3", "5", "7"},
+         "3 CPMs: 2 downloaded, 1 not downloaded, 0 not run. Exit code 4.",
+         true},
+    };
+    for (const Row& row : rows) {
+        ScriptFolder folder;
+        folder.Prepare(
+            "[CPM]\r\nCOM1=1-127\r\n[Fault]\r\nAddress=5\r\nPhase=2\r\nCondition=17\r\n");
+        if (row.recordIsFolder) {
+            CreateDirectoryW(folder.m_dir.File(L"record.csv").c_str(), nullptr);
+        }
+        EXPECT_EQ(folder.Run(L"/download /quiet /log:record.csv /address:3,5,7 main.fdl" +
+                             std::wstring(row.keepGoing)),
+                  4u);
+        EXPECT_EQ(folder.InitAddresses(), row.initialised);
+        const std::string out = folder.Output();
+        EXPECT_NE(out.find(row.summary), std::string::npos) << out;
+        EXPECT_EQ(Count(out, "CPM 7  prim  " + folder.m_dir.FileUtf8(L"main.fdl")), 1u) << out;
+        EXPECT_EQ(Count(out, "cannot be written"), row.recordIsFolder ? 1u : 0u) << out;
+        if (!row.recordIsFolder) {
+            const std::string record = ReadFileBytes(folder.m_dir.File(L"record.csv"));
+            EXPECT_EQ(record.rfind("\xEF\xBB\xBFtime_utc,computer,user,port,address,", 0), 0u);
+            EXPECT_EQ(Count(record, "\r\n"), 3u) << record; // the header and two runs
+            EXPECT_EQ(Count(record, ",COM1,5,prim," + folder.m_dir.FileUtf8(L"main.fdl") +
+                                        ",79439," + kSampleSha256 + ",failed,-217,"),
+                      1u)
+                << record;
+        }
+    }
+}
+
+// The status window names the CPM of the sequence and offers no Repeat;
+// Cancel ends the whole sequence, and /wait keeps the result until Exit.
+TEST(Scripted, CancelInTheStatusWindowStopsTheSequence) {
+    ScriptFolder folder;
+    folder.Prepare("[Script]\r\nReads=0/9 10/3 20/3 30/3 40/3 50/3 60/3 70/3 80/3 90/3 100/3\r\n");
+    EXPECT_EQ(folder.Run(L"/download /wait /address:1-3 main.fdl",
+                         [](ProgramRun& run) {
+                             const HWND status =
+                                 run.WaitForDialog("Download Status - CPM 1 (1 of 3)", nullptr);
+                             ASSERT_NE(status, nullptr);
+                             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(status, IDC_BUTTON_REPEAT)));
+                             PostClick(status, IDCANCEL);
+                             EXPECT_TRUE(
+                                 WaitUntil([&] { return ItemTextOf(status, IDCANCEL) == "Exit"; }));
+                             EXPECT_TRUE(WaitUntil([&] {
+                                 return ItemTextOf(status, IDC_STATIC_MESSAGE) ==
+                                        "Download cancelled by user!";
+                             }));
+                             EXPECT_FALSE(run.WaitForExit(1000)) << "/wait keeps the result";
+                             PostClick(status, IDCANCEL);
+                         }),
+              1u);
+    EXPECT_EQ(folder.InitAddresses(), std::vector<std::string>{"1"});
+    EXPECT_EQ(Count(folder.Output(), "main.fdl  not run"), 2u) << folder.Output();
+}
+
+// Two benches appending to one record at once lose no line and tear none.
+TEST(Scripted, TwoProgramsAppendToOneRecord) {
+    ScriptFolder folder;
+    folder.Prepare("[Script]\r\nReads=500/7\r\n");
+    const TempDir& dir = folder.m_dir;
+    const std::wstring arguments =
+        L"/download /quiet /address:0-24 /log:" + dir.File(L"shared.csv") + L" main.fdl";
+    ProgramRun first(dir.Path(), arguments), second(dir.Path(), arguments);
+    ASSERT_TRUE(first.WaitForExit(60000) && second.WaitForExit(60000));
+    EXPECT_EQ(first.ExitCode() + second.ExitCode(), 0u);
+    const std::string record = ReadFileBytes(dir.File(L"shared.csv"));
+    EXPECT_EQ(Count(record, "time_utc,"), 1u);
+    EXPECT_EQ(Count(record, "\r\n"), 51u);
+    EXPECT_EQ(Count(record, ",downloaded,500,Download successful!,"), 50u);
+}
+
+} // namespace
