@@ -23,9 +23,7 @@
 
 namespace {
 
-std::string ResourceText(int id) {
-    return platform::LoadResString(static_cast<UINT>(id));
-}
+using platform::ResourceText;
 
 bool AsksToWait(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {

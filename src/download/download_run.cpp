@@ -22,15 +22,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-const auto kPollInterval = std::chrono::milliseconds(200);
-// How long the loop waits for a cancelled download to end once the user has
-// also asked to close or repeat: a library that never reports the end must
-// not keep the window (and the program) from closing.
-const auto kAbortGrace = std::chrono::seconds(5);
-
-std::string ResourceText(int id) {
-    return platform::LoadResString(static_cast<UINT>(id));
-}
+using platform::ResourceText;
+using run::kAbortGrace;
+using run::kPollInterval;
 
 // The polling loop's view of the library and the two windows.
 class WindowPoll : public run::PollTarget {

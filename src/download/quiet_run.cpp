@@ -13,15 +13,10 @@ namespace download {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-const auto kPollInterval = std::chrono::milliseconds(200);
+using platform::ResourceText;
+using run::kAbortGrace;
+using run::kPollInterval;
 const auto kAbortCheck = std::chrono::milliseconds(20);
-// As with the window: a library that never confirms an abort must not keep
-// the script waiting for ever.
-const auto kAbortGrace = std::chrono::seconds(5);
-
-std::string ResourceText(int id) {
-    return platform::LoadResString(static_cast<UINT>(id));
-}
 
 class QuietPoll : public run::PollTarget {
 public:

@@ -16,6 +16,5 @@ void CDownloadDlg::OpenRecord() {
 }
 
 void CDownloadDlg::RunFinished(const DownloadSettings& settings, const run::RunResult& result) {
-    m_record.Write(script::FactsOf(
-        settings, result, [](int id) { return platform::LoadResString(static_cast<UINT>(id)); }));
+    m_record.Write(script::FactsOf(settings, result, platform::ResourceText));
 }

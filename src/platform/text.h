@@ -12,6 +12,10 @@ std::string Narrow(const std::wstring& utf16);
 
 // A string of the program's string table, empty when it has none.
 std::string LoadResString(UINT id);
+// The string table as the portable rules look texts up.
+inline std::string ResourceText(int id) {
+    return LoadResString(static_cast<UINT>(id));
+}
 // The same with its "%s" replaced by the text given (a path, of any length).
 std::string LoadResString(UINT id, const std::string& insert);
 

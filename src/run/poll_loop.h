@@ -3,9 +3,17 @@
 #include "platform/string_table.h"
 #include "vardel_api/exports.h"
 
+#include <chrono>
 #include <string>
 
 namespace run {
+
+// Status reads are this far apart.
+inline constexpr std::chrono::milliseconds kPollInterval{200};
+// How long a run waits for a cancelled download to end once the user (or a
+// script) wants to leave: a library that never reports the end must not keep
+// the window, or the program, from closing.
+inline constexpr std::chrono::seconds kAbortGrace{5};
 
 // What the polling loop of one run works with; the main window implements it
 // on the library and the status window, tests with a scripted library.
