@@ -125,15 +125,15 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
     if (settings::ReadSettings(s, profile, mask, "", [&portReplaced] { portReplaced = true; }) !=
         0) {
         Refuse(run::Outcome::Refused,
-               script::FormatText(ResourceText(IDS_SCRIPT_SETTINGS_INVALID), {m_settingsPath}));
+               platform::FormatText(ResourceText(IDS_SCRIPT_SETTINGS_INVALID), {m_settingsPath}));
         return false;
     }
     std::string refusal;
     if (m_request.port) {
         s.m_nPort = *m_request.port;
         if (!settings::IsPortUsable(mask, s.m_nPort)) {
-            refusal = script::FormatText(ResourceText(IDS_SCRIPT_PORT_UNUSABLE),
-                                         {std::to_string(s.m_nPort)});
+            refusal = platform::FormatText(ResourceText(IDS_SCRIPT_PORT_UNUSABLE),
+                                           {std::to_string(s.m_nPort)});
         }
     } else if (mask == 0) {
         refusal = ResourceText(IDS_NO_PORT);
@@ -146,8 +146,8 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
         m_request.addresses.empty() ? std::vector<int>{s.m_nCpmAddress} : m_request.addresses;
     for (int address : addresses) {
         if (refusal.empty() && !settings::IsValidCpmAddress(address, s.m_nDownloadMode)) {
-            refusal =
-                script::FormatText(ResourceText(IDS_SCRIPT_BAD_ADDRESS), {std::to_string(address)});
+            refusal = platform::FormatText(ResourceText(IDS_SCRIPT_BAD_ADDRESS),
+                                           {std::to_string(address)});
         }
     }
     if (!m_request.file.empty()) {

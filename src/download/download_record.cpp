@@ -43,7 +43,7 @@ void DownloadRecord::Write(script::RunFacts facts) {
     if (error != ERROR_SUCCESS && !m_bReported) {
         m_bReported = true;
         if (m_notice) {
-            m_notice(script::FormatText(platform::LoadResString(IDS_RECORD_NOT_WRITTEN), {m_path}));
+            m_notice(platform::LoadResString(IDS_RECORD_NOT_WRITTEN, m_path));
         }
     }
 }

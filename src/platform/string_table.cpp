@@ -25,4 +25,18 @@ std::string StringTableText(int id) {
     return {};
 }
 
+std::string FormatText(const std::string& format, const std::vector<std::string>& arguments) {
+    std::string result;
+    size_t next = 0;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format.compare(i, 2, "%s") == 0 && next < arguments.size()) {
+            result += arguments[next++];
+            ++i;
+        } else {
+            result += format[i];
+        }
+    }
+    return result;
+}
+
 } // namespace platform

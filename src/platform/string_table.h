@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -12,5 +13,8 @@ using TextLookup = std::function<std::string(int id)>;
 // The text of a string id from the table the resources are made of; empty
 // when the table has none.
 std::string StringTableText(int id);
+
+// The text of a table entry with each "%s" replaced by the next argument.
+std::string FormatText(const std::string& format, const std::vector<std::string>& arguments);
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include "platform/string_table.h"
+
 namespace platform {
 
 std::wstring Widen(const std::string& utf8) {
@@ -37,12 +39,7 @@ std::string LoadResString(UINT id) {
 }
 
 std::string LoadResString(UINT id, const std::string& insert) {
-    std::string text = LoadResString(id);
-    const size_t at = text.find("%s");
-    if (at != std::string::npos) {
-        text.replace(at, 2, insert);
-    }
-    return text;
+    return FormatText(LoadResString(id), {insert});
 }
 
 std::string GetWindowTextUtf8(HWND hwnd) {

@@ -105,7 +105,7 @@ bool* FlagOf(Request& r, const std::string& name) {
 }
 
 ParseResult Refuse(const platform::TextLookup& text, int id, const std::string& what) {
-    return {std::nullopt, FormatText(text(id), {what})};
+    return {std::nullopt, platform::FormatText(text(id), {what})};
 }
 
 } // namespace
@@ -182,20 +182,6 @@ std::optional<std::vector<int>> ParseAddressList(const std::string& text) {
         }
         start = comma + 1;
     }
-}
-
-std::string FormatText(const std::string& format, const std::vector<std::string>& arguments) {
-    std::string result;
-    size_t next = 0;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format.compare(i, 2, "%s") == 0 && next < arguments.size()) {
-            result += arguments[next++];
-            ++i;
-        } else {
-            result += format[i];
-        }
-    }
-    return result;
 }
 
 } // namespace script

@@ -44,7 +44,4 @@ ParseResult ParseRequest(const std::vector<std::string>& arguments,
 // valid CPM address is the settings' rule, checked once they are read.
 std::optional<std::vector<int>> ParseAddressList(const std::string& text);
 
-// The text with each "%s" replaced by the next argument.
-std::string FormatText(const std::string& format, const std::vector<std::string>& arguments);
-
 } // namespace script

@@ -49,10 +49,11 @@ std::string SummaryLine(const std::vector<run::Outcome>& outcomes, size_t notRun
     for (run::Outcome outcome : outcomes) {
         worst = std::max(worst, ExitCode(outcome));
     }
-    return FormatText(text(IDS_SCRIPT_SUMMARY),
-                      {std::to_string(outcomes.size() + notRun), std::to_string(downloaded),
-                       std::to_string(static_cast<long>(outcomes.size()) - downloaded),
-                       std::to_string(notRun), std::to_string(worst)});
+    return platform::FormatText(text(IDS_SCRIPT_SUMMARY),
+                                {std::to_string(outcomes.size() + notRun),
+                                 std::to_string(downloaded),
+                                 std::to_string(static_cast<long>(outcomes.size()) - downloaded),
+                                 std::to_string(notRun), std::to_string(worst)});
 }
 
 RunFacts FactsOf(const DownloadSettings& settings, const run::RunResult& result,

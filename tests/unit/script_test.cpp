@@ -39,7 +39,7 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
     const char* const kUnknown = "Unknown switch %s.\nTavroDownload.exe /? lists the switches.";
     const char* const kBad = "Bad value in %s.\nTavroDownload.exe /? lists the switches.";
     const auto with = [](const char* format, const char* what) {
-        return script::FormatText(format, {what});
+        return platform::FormatText(format, {what});
     };
     const Row rows[] = {
         {{"/download"}, "download"},
