@@ -2,22 +2,23 @@
 
 #include "download/download_record.h"
 #include "download/download_run.h"
-#include "download/quiet_run.h"
 #include "platform/ansi_text.h"
 #include "platform/app_message.h"
 #include "platform/console.h"
 #include "platform/message_pump.h"
 #include "platform/profile_file.h"
+#include "platform/session_end.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
 #include "res/resource.h"
 #include "run/run_description.h"
 #include "script/command_line.h"
+#include "script/outcomes.h"
 #include "script/report_lines.h"
+#include "run/stop_request.h"
 #include "settings/download_settings.h"
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -25,9 +26,10 @@ namespace {
 
 using platform::ResourceText;
 
-bool AsksToWait(const std::vector<std::string>& arguments) {
+// Whether a switch was given, in a command line that may not parse.
+bool Asks(const std::vector<std::string>& arguments, const wchar_t* flag) {
     for (const std::string& argument : arguments) {
-        if (CompareStringOrdinal(platform::Widen(argument).c_str(), -1, L"/wait", -1, TRUE) ==
+        if (CompareStringOrdinal(platform::Widen(argument).c_str(), -1, flag, -1, TRUE) ==
             CSTR_EQUAL) {
             return true;
         }
@@ -45,19 +47,22 @@ public:
     int Run(const std::vector<std::string>& arguments);
 
 private:
+    void WatchForStops();
     bool Prepare(DownloadSettings& s, std::vector<int>& addresses, std::string& libraryPath);
-    void RunSequence(DownloadSettings& s, const std::vector<int>& addresses,
-                     const std::string& libraryPath);
-    run::RunResult RunInWindow(const DownloadSettings& s, const std::string& libraryPath);
+    void RunSequence(DownloadSettings& s, const std::string& libraryPath);
+    // The CPMs the sequence did not reach, and the summary: once.
+    void EndSequence();
+    void OnSessionEnd(bool ending);
     // A message for whoever watches: the console, and a box when /wait asked
     // for a person.
     void Tell(const std::string& text, bool box);
     // Refuses the request before any download: said, and kept in the record.
     void Refuse(run::Outcome outcome, const std::string& text);
-    void Report(const script::RunFacts& facts, bool record);
+    void Report(const script::RunFacts& facts);
 
     // What a run needs of its host: no main window, no input to lock.
     HWND Window() const override { return nullptr; }
+    HWND SessionWindow() const override { return m_sessionWindow->Handle(); }
     void SetCaption(const std::string&) override {}
     void EnableInput(bool) override {}
     void FocusDownloadButton() override {}
@@ -65,50 +70,68 @@ private:
     bool CanStartAgain() const override { return false; } // a script's run is never repeated
     void StartAgain() override {}
     bool MessageBoxesAllowed() const override { return m_request.wait; }
+    bool ShowsStatusWindow() const override { return !m_request.quiet; }
     void StatusWindowOpened(CDownloadStatusDlg& dlg) override;
+    void RunFinished(const DownloadSettings& settings, const run::RunResult& result) override;
 
     const std::string m_settingsPath;
     script::Request m_request;
     platform::ConsoleOutput m_console;
     download::DownloadLibrary m_library;
     download::DownloadRecord m_record;
-    std::unique_ptr<download::DownloadRun> m_run; // with windows only
-    std::string m_sequenceText;                   // "CPM 5 (3 of 7)"
+    // Cancel Download, Ctrl+C and the session's end stop the whole sequence.
+    run::StopRequest m_stop{true};
+    std::unique_ptr<platform::SessionWindow> m_sessionWindow;
+    std::unique_ptr<download::DownloadRun> m_run;
+    // The sequence: the settings of the CPM being run, its place, and the
+    // outcome of every CPM reached so far.
+    DownloadSettings* m_pSettings = nullptr;
+    std::vector<int> m_addresses;
+    std::vector<run::Outcome> m_outcomes;
+    std::string m_sequenceText; // "CPM 5 (3 of 7)"
+    bool m_bSequenceEnded = false;
     int m_nExitCode = 0;
-    std::atomic<bool> m_abortRequested{false};
-    std::atomic<HWND> m_statusWindow{nullptr};
 };
 
 int ScriptedDownloads::Run(const std::vector<std::string>& arguments) {
     const script::ParseResult parsed = script::ParseRequest(arguments, ResourceText);
     if (!parsed.request) {
-        Tell(parsed.error, AsksToWait(arguments));
+        // /quiet shows no window of any kind, not even to refuse.
+        Tell(parsed.error, Asks(arguments, L"/wait") && !Asks(arguments, L"/quiet"));
         return script::ExitCode(run::Outcome::Refused);
     }
     m_request = *parsed.request;
     if (m_request.help) {
         // Asked for by a person: shown in a box when there is no console.
-        Tell(ResourceText(IDS_SCRIPT_USAGE), !m_console.Available());
+        Tell(ResourceText(IDS_SCRIPT_USAGE), !m_console.Available() && !m_request.quiet);
         return 0;
     }
-    platform::OnConsoleInterrupt([this] {
-        m_abortRequested = true;
-        if (const HWND status = m_statusWindow) { // as Cancel Download
-            PostMessageW(status, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        }
-    });
+    WatchForStops();
     platform::ProfileFile profile(m_settingsPath);
     m_record.Open(m_request.logPath.empty() ? script::RecordPathSetting(profile, m_settingsPath)
                                             : m_request.logPath,
                   [this](const std::string& text) { Tell(text, false); });
 
     DownloadSettings s;
-    std::vector<int> addresses;
     std::string libraryPath;
-    if (Prepare(s, addresses, libraryPath)) {
-        RunSequence(s, addresses, libraryPath);
+    if (Prepare(s, m_addresses, libraryPath)) {
+        RunSequence(s, libraryPath);
     }
     return m_nExitCode;
+}
+
+// Ctrl+C and the session's end may come at any time, on another thread or
+// while a run is polled: they set the stop request and wake the loop.
+void ScriptedDownloads::WatchForStops() {
+    const DWORD thread = GetCurrentThreadId();
+    platform::OnConsoleInterrupt([this, thread] {
+        m_stop.Stop(run::StopReason::Interrupt);
+        platform::WakeThread(thread);
+    });
+    platform::SessionWindow::Handlers handlers;
+    handlers.mayEnd = [this] { return !m_run || m_run->SessionMayEnd(); };
+    handlers.sessionEnd = [this](bool ending) { OnSessionEnd(ending); };
+    m_sessionWindow = std::make_unique<platform::SessionWindow>(std::move(handlers));
 }
 
 // The settings file's values, changed by the switches, and checked by the
@@ -167,51 +190,59 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
     return true;
 }
 
-void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::vector<int>& addresses,
-                                    const std::string& libraryPath) {
-    std::vector<run::Outcome> outcomes;
-    for (size_t i = 0; i < addresses.size() && !m_abortRequested; ++i) {
-        s.m_nCpmAddress = addresses[i];
-        m_sequenceText = script::SequenceText(addresses[i], i + 1, addresses.size());
-        const run::RunResult result =
-            m_request.quiet
-                ? download::RunWithoutWindow(m_library, s, libraryPath, m_abortRequested)
-                : RunInWindow(s, libraryPath);
-        Report(script::FactsOf(s, result, ResourceText), true);
-        outcomes.push_back(result.outcome);
-        m_nExitCode = std::max(m_nExitCode, script::ExitCode(result.outcome));
-        if (!script::GoesOn(result.outcome, m_request.keepGoing)) {
+void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::string& libraryPath) {
+    m_pSettings = &s;
+    download::RunHost& host = *this;
+    m_run = std::make_unique<download::DownloadRun>(m_library, host, m_stop);
+    for (size_t i = 0; i < m_addresses.size() && !m_stop.Stopped(); ++i) {
+        s.m_nCpmAddress = m_addresses[i];
+        m_sequenceText = script::SequenceText(m_addresses[i], i + 1, m_addresses.size());
+        m_run->Run(s, libraryPath);
+        if (m_outcomes.size() <= i || !script::GoesOn(m_outcomes[i], m_request.keepGoing)) {
             break;
         }
     }
-    // The CPMs the sequence did not reach are named too: none may pass unseen.
-    for (size_t i = outcomes.size(); i < addresses.size(); ++i) {
-        s.m_nCpmAddress = addresses[i];
-        run::RunResult notRun;
-        notRun.started = download::UtcNow();
-        script::RunFacts facts = script::FactsOf(s, notRun, ResourceText);
-        facts.outcome = ResourceText(IDS_OUTCOME_NOT_RUN);
-        Report(facts, false);
-    }
-    if (addresses.size() > 1) {
-        Tell(script::SummaryLine(outcomes, addresses.size() - outcomes.size(), ResourceText),
-             false);
-    }
-    if (m_request.wait && m_run) { // the last result stays until the user closes it
+    EndSequence();
+    if (m_request.wait) { // the last result stays until the user closes it
         while (m_run->HasStatusWindow() && platform::PumpMessage()) {
         }
     }
 }
 
-run::RunResult ScriptedDownloads::RunInWindow(const DownloadSettings& s,
-                                              const std::string& libraryPath) {
-    if (!m_run) {
-        download::RunHost& host = *this;
-        m_run = std::make_unique<download::DownloadRun>(m_library, host);
+void ScriptedDownloads::EndSequence() {
+    if (m_bSequenceEnded) {
+        return;
     }
-    m_run->Run(s, libraryPath);
-    m_statusWindow = nullptr;
-    return m_run->LastResult();
+    m_bSequenceEnded = true;
+    // The CPMs the sequence did not reach are named too: none may pass unseen.
+    const size_t reached = m_outcomes.size();
+    for (size_t i = reached; i < m_addresses.size(); ++i) {
+        m_pSettings->m_nCpmAddress = m_addresses[i];
+        run::RunResult notRun;
+        notRun.outcome = run::Outcome::NotRun;
+        notRun.started = download::UtcNow();
+        notRun.text = m_stop.Stopped() || reached == 0
+                          ? ResourceText(IDS_NOT_RUN_STOPPED)
+                          : platform::FormatText(ResourceText(IDS_NOT_RUN_AFTER),
+                                                 {script::CpmName(m_addresses[reached - 1])});
+        RunFinished(*m_pSettings, notRun);
+    }
+    if (m_addresses.size() > 1) {
+        Tell(script::SummaryLine(m_outcomes, ResourceText), false);
+    }
+}
+
+// The session ends under a run: its result and the rest of the sequence are
+// told now, as the process may be ended as soon as this returns.
+void ScriptedDownloads::OnSessionEnd(bool ending) {
+    if (!ending) {
+        return;
+    }
+    m_stop.Stop(run::StopReason::SessionEnd);
+    if (m_run && !m_run->SessionMayEnd()) {
+        m_run->OnSessionEnd(true);
+        EndSequence();
+    }
 }
 
 void ScriptedDownloads::StatusWindowOpened(CDownloadStatusDlg& dlg) {
@@ -219,7 +250,6 @@ void ScriptedDownloads::StatusWindowOpened(CDownloadStatusDlg& dlg) {
     dlg.SetCaption(dlg.Caption() + " - " + m_sequenceText);
     const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     SendMessageW(dlg.GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    m_statusWindow = dlg.GetSafeHwnd();
 }
 
 void ScriptedDownloads::Tell(const std::string& text, bool box) {
@@ -239,17 +269,22 @@ void ScriptedDownloads::Refuse(run::Outcome outcome, const std::string& text) {
     facts.file = m_request.file.empty() ? "" : platform::FullPath(m_request.file);
     facts.outcome = script::OutcomeWord(outcome, ResourceText);
     facts.text = script::OneLine(text);
-    Report(facts, true);
+    Report(facts);
     if (m_request.wait) {
         platform::ShowAppMessage(nullptr, text);
     }
 }
 
-void ScriptedDownloads::Report(const script::RunFacts& facts, bool record) {
+void ScriptedDownloads::Report(const script::RunFacts& facts) {
     m_console.WriteLine(script::ConsoleLine(facts));
-    if (record) {
-        m_record.Write(facts);
-    }
+    m_record.Write(facts);
+}
+
+void ScriptedDownloads::RunFinished(const DownloadSettings& settings,
+                                    const run::RunResult& result) {
+    Report(script::FactsOf(settings, result, ResourceText));
+    m_outcomes.push_back(result.outcome);
+    m_nExitCode = script::WorstExitCode(m_outcomes);
 }
 
 } // namespace

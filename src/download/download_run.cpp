@@ -1,5 +1,5 @@
-// One download run: the checks, the library calls, the status window and the
-// polling loop that keeps both windows up to date.
+// One download run: the library calls, the status window and the polling
+// loop that keeps both windows up to date.
 #include "download/download_run.h"
 
 #include "download/download_record.h"
@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
 #include "platform/run_indicators.h"
+#include "platform/session_end.h"
 #include "platform/text.h"
 #include "platform/window_place.h"
 #include "res/resource.h"
@@ -17,75 +18,88 @@
 
 #include <chrono>
 #include <functional>
-#include <optional>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using platform::ResourceText;
-using run::kAbortGrace;
-using run::kPollInterval;
 
-// The polling loop's view of the library and the two windows.
-class WindowPoll : public run::PollTarget {
+// The polling loop's view of the library and of what shows the run: the
+// status window and the host's caption, or, for a run without windows,
+// nothing but the taskbar and the keep-awake request.
+class RunPoll : public run::PollTarget {
 public:
-    WindowPoll(download::RunHost& host, CDownloadStatusDlg& status, PFN_GetDownloadStatus read,
-               std::function<bool()> leaveRequested)
-        : m_host(host), m_status(status), m_read(read), m_leaveRequested(std::move(leaveRequested)),
-          m_lastRead(Clock::now()), m_indicators(host.Window()) {}
+    RunPoll(download::RunHost& host, CDownloadStatusDlg* status, PFN_GetDownloadStatus read,
+            int handle, std::function<void()> abort)
+        : m_host(host), m_status(status), m_read(read), m_handle(handle), m_abort(std::move(abort)),
+          m_indicators(host.Window()) {}
 
-    bool WaitForNextRead() override {
-        const auto due = m_lastRead + kPollInterval;
-        const auto now = Clock::now();
-        const auto wait = due > now ? std::chrono::ceil<std::chrono::milliseconds>(due - now)
-                                    : std::chrono::milliseconds(0);
-        if (!platform::PumpMessagesFor(static_cast<DWORD>(wait.count()))) {
-            return false;
-        }
-        if (m_status.IsFinished() && !m_abortSeen) {
-            m_abortSeen = Clock::now();
-        }
-        return !(m_abortSeen && m_leaveRequested() && Clock::now() - *m_abortSeen >= kAbortGrace);
+    bool WaitUntil(Clock::time_point until, const std::function<bool()>& wake) override {
+        return platform::PumpMessagesUntil(until, wake);
     }
     vardel_api::DownloadStatus ReadStatus() override {
-        const int64_t packed = m_read(m_status.m_nDownloadHandle);
-        m_lastRead = Clock::now();
-        return vardel_api::SplitDownloadStatus(packed);
+        return vardel_api::SplitDownloadStatus(m_read(m_handle));
+    }
+    void Abort() override {
+        m_abort();
+        if (m_status) {
+            m_status->ShowCancelRequested();
+        }
     }
     void SetCaption(const std::string& caption) override { m_host.SetCaption(caption); }
     void UpdateStatus(int status, int phase) override {
         if (status >= 0) {
             m_indicators.Progress(status);
         }
-        m_status.UpdateStatus(status, phase);
+        if (m_status) {
+            m_status->UpdateStatus(status, phase);
+        }
+    }
+    void ShowError(const std::string& text) override {
+        if (m_status) {
+            m_status->ShowError(text);
+        }
     }
     void Ended(run::RunEnd end) {
         m_indicators.Ended(end == run::RunEnd::Finished    ? platform::RunIndicators::End::Finished
                            : end == run::RunEnd::Cancelled ? platform::RunIndicators::End::Cancelled
                                                            : platform::RunIndicators::End::Failed);
     }
-    void ShowError(const std::string& text) override { m_status.ShowError(text); }
 
 private:
     download::RunHost& m_host;
-    CDownloadStatusDlg& m_status;
+    CDownloadStatusDlg* m_status;
     PFN_GetDownloadStatus m_read;
-    std::function<bool()> m_leaveRequested;
-    Clock::time_point m_lastRead;
-    std::optional<Clock::time_point> m_abortSeen; // when the user asked to cancel
-    platform::RunIndicators m_indicators;         // while polling only
+    const int m_handle;
+    std::function<void()> m_abort;
+    platform::RunIndicators m_indicators; // while polling only
 };
+
+run::RunResult ResultWithText(run::Outcome outcome, UINT textId) {
+    run::RunResult result;
+    result.outcome = outcome;
+    result.text = platform::LoadResString(textId);
+    return result;
+}
 
 } // namespace
 
 namespace download {
 
-DownloadRun::DownloadRun(DownloadLibrary& library, RunHost& host)
-    : m_library(library), m_host(host) {}
+DownloadRun::DownloadRun(DownloadLibrary& library, RunHost& host, run::StopRequest& stop)
+    : m_library(library), m_host(host), m_stop(stop) {}
 
 DownloadRun::~DownloadRun() = default;
 
+bool DownloadRun::HasStatusWindow() const {
+    return m_pStatusDlg != nullptr && m_pStatusDlg->GetSafeHwnd() != nullptr;
+}
+
 bool DownloadRun::Run(const DownloadSettings& settings, const std::string& libraryPath) {
+    m_stop.Reset();
+    m_pSettings = &settings;
+    m_bAborted = false;
+    m_bResultGiven = false;
     m_host.FocusDownloadButton(); // before disabling, so the focus is not lost
     m_host.EnableInput(false);
 
@@ -94,75 +108,104 @@ bool DownloadRun::Run(const DownloadSettings& settings, const std::string& libra
     const std::string fileName = run::FileNameOfPath(settings.m_strFilePath);
     m_strDownloadInfo =
         run::DownloadInfo(settings.m_nCpmAddress, settings.m_nTarget, settings.m_nPort, fileName);
-    const int32_t result = m_library.InitDownloadFor(settings, libraryPath);
-    if (result < 0) {
+    m_nHandle = m_library.InitDownloadFor(settings, libraryPath);
+    if (m_nHandle < 0) {
         CloseStatusDlg();
         if (m_host.MessageBoxesAllowed()) {
-            ShowDownloadError(result, m_host.Window());
+            ShowDownloadError(m_nHandle, m_host.Window());
         }
         m_host.EnableInput(true);
         m_host.FocusDownloadButton();
-        Finish(settings, run::ResultOfStartError(result, ResourceText));
+        Finish(run::ResultOfStartError(m_nHandle, ResourceText));
         return false;
     }
-    m_library.m_pfnStartDownload(result);
-    CreateStatusDlg(result, settings, fileName);
+    if (m_stop.Stopped()) {
+        // Asked for while InitDownload ran: the download is never started.
+        AbortOnce();
+        m_host.EnableInput(true);
+        Finish(ResultWithText(run::Outcome::Cancelled, IDS_STOPPED_BEFORE_START));
+        return false;
+    }
+    m_library.m_pfnStartDownload(m_nHandle);
+    if (m_host.ShowsStatusWindow() && !OpenStatusDlg(settings, fileName)) {
+        return false;
+    }
+    const run::RunResult result = PollDownload();
+    m_host.EnableInput(true);
+    Finish(result);
+
+    const run::AfterRun after = m_stop.TakeAfterRun();
+    if (after != run::AfterRun::Stay) {
+        CloseStatusDlg();
+    }
+    return after == run::AfterRun::Repeat;
+}
+
+// false: it could not be made, and the started download has been aborted.
+bool DownloadRun::OpenStatusDlg(const DownloadSettings& settings, const std::string& fileName) {
+    CreateStatusDlg(m_nHandle, settings, fileName);
     if (!m_pStatusDlg->Create(m_host.Window())) {
         // Nobody would see or stop the download that has just started.
-        m_library.m_pfnAbortDownload(result);
+        AbortOnce();
         m_host.EnableInput(true);
-        run::RunResult failed;
-        failed.outcome = run::Outcome::Failed;
-        failed.text = platform::LoadResString(IDS_STATUS_WINDOW_FAILED);
+        const run::RunResult failed =
+            ResultWithText(run::Outcome::Failed, IDS_STATUS_WINDOW_FAILED);
         if (m_host.MessageBoxesAllowed()) {
             platform::ShowAppMessage(m_host.Window(), failed.text);
         }
-        Finish(settings, failed);
+        Finish(failed);
         return false;
     }
     m_host.StatusWindowOpened(*m_pStatusDlg);
     platform::CenterWindowOver(m_pStatusDlg->GetSafeHwnd(), m_host.Window());
     ShowWindow(m_pStatusDlg->GetSafeHwnd(), SW_SHOWNORMAL);
-    PollDownload(m_pStatusDlg.get());
-    m_host.EnableInput(true);
-    Finish(settings, m_lastResult);
-
-    const PendingAction action = m_pendingAction;
-    m_pendingAction = PendingAction::None;
-    if (action != PendingAction::None) {
-        CloseStatusDlg();
-    }
-    return action == PendingAction::Repeat;
+    return true;
 }
 
-void DownloadRun::PollDownload(CDownloadStatusDlg* dlg) {
-    WindowPoll poll(m_host, *dlg, m_library.m_pfnGetDownloadStatus,
-                    [this] { return m_pendingAction != PendingAction::None; });
+run::RunResult DownloadRun::PollDownload() {
+    RunPoll poll(m_host, m_pStatusDlg.get(), m_library.m_pfnGetDownloadStatus, m_nHandle,
+                 [this] { AbortOnce(); });
     m_bPolling = true;
-    int endStatus = 0;
-    const run::RunEnd end = run::PollDownload(poll, ResourceText, m_nLastPercent, &endStatus);
-    m_lastResult = run::ResultOfEnd(end, endStatus, ResourceText);
-    poll.Ended(end);
+    run::PollEnd end;
+    {
+        const platform::SessionEndBlock block(
+            m_host.SessionWindow(),
+            platform::FormatText(platform::LoadResString(IDS_SESSION_BLOCK_REASON),
+                                 {m_strDownloadInfo}));
+        end = run::PollDownload(poll, m_stop, ResourceText, m_nLastPercent);
+    }
+    poll.Ended(end.end);
     m_bPolling = false;
     m_host.RunEnded();
-    if (end == run::RunEnd::Stopped) {
-        // The library may still be busy with it: say so (the window stays, the
-        // press that ended the wait is not carried out unseen), and never
-        // unload the library under its own worker.
+    if (end.end == run::RunEnd::Stopped) {
+        // The library may still be busy with it: never unload the library
+        // under its own worker. The window stays with the reason; a press
+        // that ended the wait is not carried out unseen.
         m_library.KeepLoaded();
-        m_pendingAction = PendingAction::None;
-        dlg->UpdateStatus(-1, run::kPhaseError);
-        dlg->ShowError(platform::LoadResString(IDS_END_NOT_CONFIRMED));
-        m_host.SetCaption(std::string(run::kCaptionIdle) + " - Error");
+        m_stop.TakeAfterRun();
     }
+    return run::ResultOfEnd(end, ResourceText);
 }
 
-// Completes the result with the run's times and hands it to the host.
-void DownloadRun::Finish(const DownloadSettings& settings, run::RunResult result) {
+// Completes the result with the run's times and hands it to the host, once.
+void DownloadRun::Finish(run::RunResult result) {
+    if (m_bResultGiven) {
+        return;
+    }
+    m_bResultGiven = true;
     result.started = m_startedUtc;
     result.seconds = std::chrono::duration<double>(Clock::now() - m_started).count();
     m_lastResult = result;
-    m_host.RunFinished(settings, m_lastResult);
+    m_host.RunFinished(*m_pSettings, m_lastResult);
+}
+
+void DownloadRun::OnSessionEnd(bool ending) {
+    if (!ending || !m_bPolling) {
+        return;
+    }
+    m_stop.Stop(run::StopReason::SessionEnd);
+    AbortOnce();
+    Finish(ResultWithText(run::Outcome::Cancelled, IDS_SESSION_ENDED));
 }
 
 void DownloadRun::CreateStatusDlg(int handle, const DownloadSettings& settings,
@@ -178,7 +221,7 @@ void DownloadRun::CreateStatusDlg(int handle, const DownloadSettings& settings,
 
 void DownloadRun::CloseStatusDlg() {
     if (m_bPolling) {
-        m_pendingAction = PendingAction::Close;
+        m_stop.Leave(run::AfterRun::Close);
         return;
     }
     if (m_pStatusDlg != nullptr) {
@@ -192,7 +235,7 @@ void DownloadRun::CloseStatusDlg() {
 
 void DownloadRun::RepeatDownload() {
     if (m_bPolling) {
-        m_pendingAction = PendingAction::Repeat;
+        m_stop.Leave(run::AfterRun::Repeat);
         return;
     }
     if (!m_host.CanStartAgain()) {
@@ -203,9 +246,17 @@ void DownloadRun::RepeatDownload() {
     m_host.StartAgain();
 }
 
-void DownloadRun::AbortDownload(int handle) {
-    if (m_library.m_pfnAbortDownload) {
-        m_library.m_pfnAbortDownload(handle);
+void DownloadRun::CancelDownload() {
+    if (m_bPolling) {
+        m_stop.Stop(run::StopReason::Cancel);
+    }
+}
+
+// However many ask (Cancel, Ctrl+C, the session's end), the library is asked once.
+void DownloadRun::AbortOnce() {
+    if (!m_bAborted && m_library.m_pfnAbortDownload) {
+        m_bAborted = true;
+        m_library.m_pfnAbortDownload(m_nHandle);
     }
 }
 

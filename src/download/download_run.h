@@ -3,6 +3,7 @@
 #include "download/download_library.h"
 #include "download/run_host.h"
 #include "download/status_dlg.h"
+#include "run/stop_request.h"
 #include "settings/download_settings.h"
 
 #include <chrono>
@@ -12,11 +13,13 @@
 namespace download {
 
 // One download at a time, from InitDownload to its result: the library calls,
-// the status window, the polling loop and what the computer shows meanwhile.
-// The status window stays with the result until Exit or Repeat Download.
+// the status window (when the host wants one), the polling loop and what the
+// computer shows meanwhile. The status window stays with the result until
+// Exit or Repeat Download.
 class DownloadRun : private StatusOwner {
 public:
-    DownloadRun(DownloadLibrary& library, RunHost& host);
+    // stop is shared with whoever else may ask the runs to stop.
+    DownloadRun(DownloadLibrary& library, RunHost& host, run::StopRequest& stop);
     ~DownloadRun() override;
     DownloadRun(const DownloadRun&) = delete;
     DownloadRun& operator=(const DownloadRun&) = delete;
@@ -27,7 +30,7 @@ public:
     // and the caller starts the next run from its current fields.
     bool Run(const DownloadSettings& settings, const std::string& libraryPath);
     bool IsPolling() const { return m_bPolling; }
-    bool HasStatusWindow() const { return m_pStatusDlg != nullptr; }
+    bool HasStatusWindow() const;
     // How the last run ended.
     const run::RunResult& LastResult() const { return m_lastResult; }
 
@@ -38,24 +41,37 @@ public:
     void RepeatDownload() override;
     void ShowDownloadError(int code, HWND owner) const;
 
+    // Windows asks whether the session may end: not while a run is polled.
+    bool SessionMayEnd() const { return !m_bPolling; }
+    // The session ends (ending) or goes on after all. A run that is polled
+    // is aborted and its result given at once: the process may be ended as
+    // soon as this returns.
+    void OnSessionEnd(bool ending);
+
     // "CPM 5 (red) on COM 2 <app.fdl>": the caption of the run's messages.
     const std::string& DownloadInfo() const { return m_strDownloadInfo; }
 
 private:
-    enum class PendingAction { None, Close, Repeat };
-
-    void AbortDownload(int handle) override;
+    void CancelDownload() override;
+    void AbortOnce();
+    bool OpenStatusDlg(const DownloadSettings& settings, const std::string& fileName);
     void CreateStatusDlg(int handle, const DownloadSettings& settings, const std::string& fileName);
-    void PollDownload(CDownloadStatusDlg* dlg);
-    void Finish(const DownloadSettings& settings, run::RunResult result);
+    run::RunResult PollDownload();
+    void Finish(run::RunResult result);
 
     DownloadLibrary& m_library;
     RunHost& m_host;
+    run::StopRequest& m_stop;
     std::unique_ptr<CDownloadStatusDlg> m_pStatusDlg;
     std::string m_strDownloadInfo;
     int m_nLastPercent = 0;
     bool m_bPolling = false;
-    PendingAction m_pendingAction = PendingAction::None;
+    // The run being made: its handle, settings, whether it was aborted and
+    // whether its result has been given.
+    int m_nHandle = -1;
+    const DownloadSettings* m_pSettings = nullptr;
+    bool m_bAborted = false;
+    bool m_bResultGiven = false;
     run::RunResult m_lastResult;
     run::UtcTime m_startedUtc;
     std::chrono::steady_clock::time_point m_started;

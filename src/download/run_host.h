@@ -34,10 +34,15 @@ public:
     // Whether the run may show message boxes. A script that nobody watches
     // says what they would have said from the run's result instead.
     virtual bool MessageBoxesAllowed() const { return true; }
+    // Whether the run shows a status window at all (a script may want none).
+    virtual bool ShowsStatusWindow() const { return true; }
+    // The top-level window that Windows asks whether the session may end.
+    virtual HWND SessionWindow() const { return Window(); }
     // The run's status window has been made and is about to be shown.
     virtual void StatusWindowOpened(CDownloadStatusDlg& dlg) { (void)dlg; }
-    // Every run's end: the library refused it, it ended, or nobody could
-    // watch it. For the download record and a script's exit code.
+    // Every run's end, once: the library refused it, it ended, nobody could
+    // watch it, or the session ended. For the download record and a
+    // script's exit code.
     virtual void RunFinished(const DownloadSettings& settings, const run::RunResult& result) {
         (void)settings;
         (void)result;

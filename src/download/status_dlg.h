@@ -12,8 +12,8 @@ namespace download {
 class StatusOwner {
 public:
     virtual ~StatusOwner() = default;
-    virtual void AbortDownload(int handle) = 0; // Cancel Download while polling
-    virtual void CloseStatusDlg() = 0;          // Exit
+    virtual void CancelDownload() = 0; // Cancel Download while polling
+    virtual void CloseStatusDlg() = 0; // Exit
     virtual void RepeatDownload() = 0;
 };
 
@@ -29,7 +29,8 @@ public:
 
     void UpdateStatus(int status, int phase) { m_model.UpdateStatus(status, phase); }
     void ShowError(const std::string& text) { m_model.ShowError(text); }
-    bool IsFinished() const { return m_model.m_bFinished; }
+    // The run is being aborted, whoever asked: Cancel becomes Exit.
+    void ShowCancelRequested() { m_model.OnCancelPressed(); }
     // For a run that cannot be started again from here (a script's).
     void DisableRepeat();
 

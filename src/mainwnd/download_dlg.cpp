@@ -126,6 +126,14 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         SetWindowIcons();
         return FALSE; // the dialog manager rescales the window
+    case WM_QUERYENDSESSION:
+        // Not halfway through a flash: Windows shows the run's reason instead.
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, m_run.SessionMayEnd() ? TRUE : FALSE);
+        return TRUE;
+    case WM_ENDSESSION:
+        m_run.OnSessionEnd(wParam != FALSE);
+        return FALSE; // answered 0 by the default handling, as Windows expects
+
     case WM_DEVICECHANGE:
         OnDeviceChange(wParam);
         return TRUE;

@@ -81,7 +81,8 @@ private:
     HICON m_hIcon = nullptr;
 
     download::DownloadLibrary m_library;
-    download::DownloadRun m_run{m_library, *this};
+    run::StopRequest m_stop{false}; // a person is there to close what stays
+    download::DownloadRun m_run{m_library, *this, m_stop};
     download::DownloadRecord m_record;
 
     bool m_bInFocusExchange = false; // a field's focus handler is exchanging

@@ -2,6 +2,9 @@
 
 #include "platform/text.h"
 
+#include <chrono>
+#include <mutex>
+
 namespace platform {
 namespace {
 
@@ -10,17 +13,47 @@ bool IsUsable(HANDLE handle) {
            GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-std::function<void()>& InterruptAction() {
-    static std::function<void()> action;
-    return action;
+// The handler runs on a thread of the system's while the program goes on.
+struct Interrupt {
+    std::mutex mutex;
+    std::function<void()> action;
+    bool watching = false;
+};
+
+Interrupt& TheInterrupt() {
+    static Interrupt interrupt;
+    return interrupt;
 }
 
+// A closed console ends the process once the handler returns (Windows allows
+// it 5 s): the handler holds it until the run is aborted and told.
+const auto kCloseGrace = std::chrono::milliseconds(4500);
+
 BOOL WINAPI OnControl(DWORD type) {
-    if ((type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) && InterruptAction()) {
-        InterruptAction()();
-        return TRUE;
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT) {
+        return FALSE;
     }
-    return FALSE;
+    Interrupt& interrupt = TheInterrupt();
+    {
+        std::lock_guard<std::mutex> lock(interrupt.mutex);
+        if (!interrupt.action) {
+            return FALSE;
+        }
+        interrupt.action();
+    }
+    if (type == CTRL_CLOSE_EVENT) {
+        const auto until = std::chrono::steady_clock::now() + kCloseGrace;
+        while (std::chrono::steady_clock::now() < until) {
+            {
+                std::lock_guard<std::mutex> lock(interrupt.mutex);
+                if (!interrupt.watching) {
+                    break;
+                }
+            }
+            Sleep(50);
+        }
+    }
+    return TRUE;
 }
 
 } // namespace
@@ -75,13 +108,23 @@ void ConsoleOutput::WriteLine(const std::string& text) const {
 
 void OnConsoleInterrupt(std::function<void()> action) {
     const bool watch = static_cast<bool>(action);
-    if (!watch) {
-        SetConsoleCtrlHandler(OnControl, FALSE);
+    Interrupt& interrupt = TheInterrupt();
+    {
+        std::lock_guard<std::mutex> lock(interrupt.mutex);
+        interrupt.action = std::move(action);
+        interrupt.watching = watch;
     }
-    InterruptAction() = std::move(action);
     if (watch) {
-        SetConsoleCtrlHandler(OnControl, TRUE);
+        // Ctrl+C reaches only the processes attached to the console; one
+        // whose output is redirected had no need to attach for its lines.
+        // Fails harmlessly when attached already or started without one.
+        AttachConsole(ATTACH_PARENT_PROCESS);
     }
+    SetConsoleCtrlHandler(OnControl, watch ? TRUE : FALSE);
+}
+
+PHANDLER_ROUTINE ConsoleControlHandler() {
+    return OnControl;
 }
 
 } // namespace platform

@@ -26,8 +26,13 @@ private:
     bool m_bOwned = false;
 };
 
-// Ctrl+C and Ctrl+Break in the console: action runs (on a thread of the
-// system's) instead of the process being ended. An empty action ends this.
+// Ctrl+C, Ctrl+Break and closing the console: action runs (on a thread of
+// the system's) instead of the process being ended at once. An empty action
+// ends this; a closed console waits for that, a few seconds at most.
 void OnConsoleInterrupt(std::function<void()> action);
+
+// The handler that the system calls for those events, for tests that play
+// the system where no console can be had.
+PHANDLER_ROUTINE ConsoleControlHandler();
 
 } // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/message_pump.h"
 
-#include <chrono>
-
 namespace platform {
 namespace {
 
@@ -38,14 +36,24 @@ bool PumpWaitingMessages() {
     return true;
 }
 
-bool PumpMessagesFor(DWORD timeoutMs) {
+bool PumpMessagesUntil(std::chrono::steady_clock::time_point deadline,
+                       const std::function<bool()>& wake) {
     // steady_clock rather than GetTickCount64: the tick count moves in steps of
     // about 16 ms, which would let two waits end closer than asked.
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (!PumpWaitingMessages()) {
-            return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!PumpMessage()) {
+                return false;
+            }
+            if (wake()) {
+                return true;
+            }
+        }
+        // A message sent from another thread was handled inside PeekMessage.
+        if (wake()) {
+            return true;
         }
         const Clock::time_point now = Clock::now();
         if (now >= deadline) {
@@ -55,6 +63,10 @@ bool PumpMessagesFor(DWORD timeoutMs) {
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left.count()), QS_ALLINPUT,
                                     MWMO_INPUTAVAILABLE);
     }
+}
+
+void WakeThread(DWORD threadId) {
+    PostThreadMessageW(threadId, WM_NULL, 0, 0);
 }
 
 } // namespace platform

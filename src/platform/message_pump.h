@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
+
 namespace platform {
 
 // Takes and dispatches one message with dialog keyboard handling (Tab, Enter,
@@ -12,8 +15,14 @@ bool PumpMessage();
 // Handles every message waiting in the thread's queue.
 bool PumpWaitingMessages();
 
-// Handles messages as they arrive until timeoutMs have passed, sleeping (no
-// CPU) while none arrives. Returns false when WM_QUIT was taken.
-bool PumpMessagesFor(DWORD timeoutMs);
+// Handles messages as they arrive until the deadline, sleeping (no CPU) while
+// none arrives, or until wake() is true after a message. Returns false when
+// WM_QUIT was taken.
+bool PumpMessagesUntil(std::chrono::steady_clock::time_point deadline,
+                       const std::function<bool()>& wake);
+
+// Makes a thread that waits in PumpMessagesUntil look at wake() now; callable
+// from any thread.
+void WakeThread(DWORD threadId);
 
 } // namespace platform

@@ -3,6 +3,8 @@
 #include "run/error_messages.h"
 #include "run/phase_text.h"
 
+#include <optional>
+
 namespace run {
 
 std::string PercentCaption(int percent) {
@@ -10,6 +12,8 @@ std::string PercentCaption(int percent) {
 }
 
 namespace {
+
+const int kEndNotConfirmed = 745;
 
 bool IsEnd(int status) {
     return status < 0 || status == vardel_api::kStatusFinished;
@@ -24,6 +28,12 @@ int PhaseWhileRunning(int phase) {
                                                                                          : phase;
 }
 
+void ShowFailure(PollTarget& target, const std::string& text) {
+    target.UpdateStatus(-1, kPhaseError);
+    target.ShowError(text);
+    target.SetCaption(std::string(kCaptionIdle) + " - Error");
+}
+
 RunEnd ShowEnd(PollTarget& target, const platform::TextLookup& text, int status) {
     const std::string base = kCaptionIdle;
     if (status == vardel_api::kStatusCancelled) {
@@ -36,39 +46,75 @@ RunEnd ShowEnd(PollTarget& target, const platform::TextLookup& text, int status)
         target.SetCaption(base + " - OK");
         return RunEnd::Finished;
     }
-    target.UpdateStatus(-1, kPhaseError);
-    target.ShowError(ErrorStatusText(status, text));
-    target.SetCaption(base + " - Error");
+    ShowFailure(target, ErrorStatusText(status, text));
     return RunEnd::Failed;
 }
 
+// One status read that did not end the run, shown.
+void ShowProgress(PollTarget& target, vardel_api::DownloadStatus read, int& lastPercent) {
+    // Only 500 means done: a library that counts past it is shown as not
+    // quite finished rather than as 100 % or more.
+    const int status =
+        read.status < vardel_api::kStatusFinished ? read.status : vardel_api::kStatusFinished - 1;
+    const int percent = status * 100 / vardel_api::kStatusFinished;
+    if (percent != lastPercent) {
+        target.SetCaption(PercentCaption(percent));
+        lastPercent = percent;
+    }
+    target.UpdateStatus(status, PhaseWhileRunning(read.phase));
+}
+
+class Poll {
+public:
+    Poll(PollTarget& target, StopRequest& stop) : m_target(target), m_stop(stop) {}
+
+    // Waits until the next read is due, aborting the run as soon as a stop
+    // is asked for. false: stop polling now.
+    bool WaitForNextRead(PollTarget::Clock::time_point due) {
+        const auto abortWanted = [this] { return m_stop.Stopped() && !m_abortSent; };
+        while (m_target.Now() < due) {
+            if (!m_target.WaitUntil(due, abortWanted)) {
+                return false;
+            }
+            if (abortWanted()) {
+                m_target.Abort();
+                m_abortSent = m_target.Now();
+            }
+        }
+        return !(m_abortSent && m_stop.Leaving() && m_target.Now() - *m_abortSent >= kAbortGrace);
+    }
+
+private:
+    PollTarget& m_target;
+    StopRequest& m_stop;
+    std::optional<PollTarget::Clock::time_point> m_abortSent;
+};
+
 } // namespace
 
-RunEnd PollDownload(PollTarget& target, const platform::TextLookup& text, int& lastPercent,
-                    int* endStatus) {
+PollEnd PollDownload(PollTarget& target, StopRequest& stop, const platform::TextLookup& text,
+                     int& lastPercent) {
     lastPercent = 0;
+    Poll poll(target, stop);
+    PollEnd result;
+    // The first read comes one interval after the run was shown; each next
+    // one an interval after the one before, however long a read took.
+    PollTarget::Clock::time_point lastRead = target.Now();
     for (;;) {
-        if (!target.WaitForNextRead()) {
-            return RunEnd::Stopped;
+        if (!poll.WaitForNextRead(lastRead + kPollInterval)) {
+            ShowFailure(target, text(kEndNotConfirmed));
+            result.end = RunEnd::Stopped;
+            return result;
         }
+        lastRead = target.Now();
         const vardel_api::DownloadStatus read = target.ReadStatus();
+        result.hasStatus = true;
+        result.status = read.status;
         if (IsEnd(read.status)) {
-            if (endStatus) {
-                *endStatus = read.status;
-            }
-            return ShowEnd(target, text, read.status);
+            result.end = ShowEnd(target, text, read.status);
+            return result;
         }
-        // Only 500 means done: a library that counts past it is shown as not
-        // quite finished rather than as 100 % or more.
-        const int status = read.status < vardel_api::kStatusFinished
-                               ? read.status
-                               : vardel_api::kStatusFinished - 1;
-        const int percent = status * 100 / vardel_api::kStatusFinished;
-        if (percent != lastPercent) {
-            target.SetCaption(PercentCaption(percent));
-            lastPercent = percent;
-        }
-        target.UpdateStatus(status, PhaseWhileRunning(read.phase));
+        ShowProgress(target, read, lastPercent);
     }
 }
 

@@ -8,11 +8,12 @@ namespace {
 const int kEndNotConfirmed = 745;
 }
 
-RunResult ResultOfEnd(RunEnd end, int status, const platform::TextLookup& text) {
+RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text) {
     RunResult result;
-    result.hasCode = end != RunEnd::Stopped;
-    result.code = status;
-    switch (end) {
+    result.hasCode = end.end != RunEnd::Stopped;
+    result.code = end.status;
+    const int status = end.status;
+    switch (end.end) {
     case RunEnd::Finished:
         result.outcome = Outcome::Downloaded;
         result.text = PhaseText(kPhaseSuccessful);

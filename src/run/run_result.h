@@ -16,6 +16,7 @@ enum class Outcome {
     StartRefused,   // InitDownload returned an error code
     Failed,         // an error code while polling, or an end never confirmed
     LibraryMissing, // Vardel.dll missing or unusable
+    NotRun,         // a CPM of a sequence that was never started
 };
 
 // A moment in UTC, to the second.
@@ -32,9 +33,9 @@ struct RunResult {
     double seconds = 0; // from the checks passed to the end
 };
 
-// The result of a run that the library ended with this status (500, -701, an
-// error code) or that ended without its end being confirmed (Stopped).
-RunResult ResultOfEnd(RunEnd end, int status, const platform::TextLookup& text);
+// The result of a run that the library ended (500, -701, an error code) or
+// that ended without its end being confirmed (Stopped).
+RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text);
 // InitDownload refused the run with this code.
 RunResult ResultOfStartError(int code, const platform::TextLookup& text);
 

@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "run/run_description.h"
 #include "script/command_line.h"
+#include "script/outcomes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,35 +26,26 @@ bool IsAbsolutePath(const std::string& path) {
 
 } // namespace
 
-int ExitCode(run::Outcome outcome) {
-    return static_cast<int>(outcome); // the outcomes are declared in this order
-}
-
-bool GoesOn(run::Outcome outcome, bool keepGoing) {
-    return outcome == run::Outcome::Downloaded || (keepGoing && outcome != run::Outcome::Cancelled);
-}
-
-std::string OutcomeWord(run::Outcome outcome, const platform::TextLookup& text) {
-    return text(IDS_OUTCOME_DOWNLOADED + static_cast<int>(outcome));
+std::string CpmName(int address) {
+    return address == 255 ? "Broadcast" : "CPM " + std::to_string(address);
 }
 
 std::string SequenceText(int address, size_t index, size_t count) {
-    const std::string place = " (" + std::to_string(index) + " of " + std::to_string(count) + ")";
-    return (address == 255 ? "Broadcast" : "CPM " + std::to_string(address)) + place;
+    return CpmName(address) + " (" + std::to_string(index) + " of " + std::to_string(count) + ")";
 }
 
-std::string SummaryLine(const std::vector<run::Outcome>& outcomes, size_t notRun,
+std::string SummaryLine(const std::vector<run::Outcome>& outcomes,
                         const platform::TextLookup& text) {
-    const auto downloaded = std::count(outcomes.begin(), outcomes.end(), run::Outcome::Downloaded);
-    int worst = 0;
-    for (run::Outcome outcome : outcomes) {
-        worst = std::max(worst, ExitCode(outcome));
-    }
+    const auto count = [&outcomes](run::Outcome outcome) {
+        return std::count(outcomes.begin(), outcomes.end(), outcome);
+    };
+    const auto downloaded = count(run::Outcome::Downloaded);
+    const auto notRun = count(run::Outcome::NotRun);
+    const auto named = static_cast<long>(outcomes.size());
     return platform::FormatText(text(IDS_SCRIPT_SUMMARY),
-                                {std::to_string(outcomes.size() + notRun),
-                                 std::to_string(downloaded),
-                                 std::to_string(static_cast<long>(outcomes.size()) - downloaded),
-                                 std::to_string(notRun), std::to_string(worst)});
+                                {std::to_string(named), std::to_string(downloaded),
+                                 std::to_string(named - downloaded - notRun),
+                                 std::to_string(notRun), std::to_string(WorstExitCode(outcomes))});
 }
 
 RunFacts FactsOf(const DownloadSettings& settings, const run::RunResult& result,

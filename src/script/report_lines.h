@@ -12,19 +12,13 @@
 
 namespace script {
 
-// The exit code of a scripted start for an outcome: 0 downloaded, 1 cancelled,
-// 2 refused, 3 start refused, 4 failed, 5 library missing. Worse is higher.
-int ExitCode(run::Outcome outcome);
-// Whether a sequence goes on after a run: never after a cancel (Cancel stops
-// the whole sequence), after a failure only when asked to keep going.
-bool GoesOn(run::Outcome outcome, bool keepGoing);
-// "downloaded", "failed", ...: the outcome's word in the console and the record.
-std::string OutcomeWord(run::Outcome outcome, const platform::TextLookup& text);
+// "CPM 5", "Broadcast": a CPM of a sequence.
+std::string CpmName(int address);
 // "CPM 5 (3 of 7)", "Broadcast (1 of 1)": which run of a sequence is shown.
 std::string SequenceText(int address, size_t index, size_t count);
-// After a sequence: how many CPMs got the firmware, how many did not, how
-// many were not tried, and the exit code.
-std::string SummaryLine(const std::vector<run::Outcome>& outcomes, size_t notRun,
+// After a sequence, the outcomes of every CPM it named: how many got the
+// firmware, how many did not, how many were not tried, and the exit code.
+std::string SummaryLine(const std::vector<run::Outcome>& outcomes,
                         const platform::TextLookup& text);
 
 // One run, or one refusal to run, as the console and the record tell it.

@@ -2,6 +2,7 @@
 
 #include "dialog_driver.h"
 #include "platform/text.h"
+#include "res/resource.h"
 
 namespace testsupport {
 namespace {
@@ -74,10 +75,12 @@ ProgramRun::ProgramRun(const std::wstring& folder, const std::wstring& arguments
     startup.cb = sizeof startup;
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     HANDLE output = INVALID_HANDLE_VALUE;
+    // Without a file, no standard handles at all: as Explorer or a scheduler
+    // starts it, with no console to write to.
+    startup.dwFlags = STARTF_USESTDHANDLES;
     if (!outputFile.empty()) { // as a script redirects it: cmd > file 2>&1
         output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = output;
     }
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr,
@@ -158,6 +161,70 @@ bool ProgramRun::ShowsAnyWindow() const {
     VisibleWindowSearch search{m_process.dwProcessId, false};
     EnumWindows(VisibleWindowProc, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+namespace {
+
+struct ClassSearch {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK ClassSearchProc(HWND hwnd, LPARAM lParam) {
+    ClassSearch* search = reinterpret_cast<ClassSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t className[64] = {};
+    GetClassNameW(hwnd, className, 64);
+    if (pid == search->processId && lstrcmpW(className, search->className) == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND ProgramRun::FindWindowOfClass(const wchar_t* className) const {
+    ClassSearch search{m_process.dwProcessId, className, nullptr};
+    EnumWindows(ClassSearchProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::optional<LRESULT> Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result)) {
+        return std::nullopt;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+bool BreakStatusWindowTemplate(const std::wstring& folder) {
+    const std::wstring exe = folder + L"TavroDownload.exe";
+    const WORD language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC found =
+        FindResourceExW(module, RT_DIALOG, MAKEINTRESOURCEW(IDD_DOWNLOAD_STATUS), language);
+    if (found == nullptr) {
+        FreeLibrary(module);
+        return false;
+    }
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    std::string bytes(data, SizeofResource(module, found));
+    FreeLibrary(module);
+    const std::wstring wide = L"MSCTLS_PROGRESS32";
+    const std::string name(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    const size_t at = bytes.find(name);
+    if (at == std::string::npos) {
+        return false;
+    }
+    bytes[at + name.size() - 2] = 'X';
+    const HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+    return update != nullptr &&
+           UpdateResourceW(update, RT_DIALOG, MAKEINTRESOURCEW(IDD_DOWNLOAD_STATUS), language,
+                           bytes.data(), static_cast<DWORD>(bytes.size())) &&
+           EndUpdateResourceW(update, FALSE);
 }
 
 bool ProgramRun::WaitForExit(DWORD timeoutMs) {

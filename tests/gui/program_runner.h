@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
     DWORD ExitCode() const;
     // Whether the process shows any window now, of any kind.
     bool ShowsAnyWindow() const;
+    // A top-level window of the process of this class, shown or hidden.
+    HWND FindWindowOfClass(const wchar_t* className) const;
     // Answers every message box with OK until the main window shows; returns
     // the texts in the order they came.
     std::vector<std::string> AnswerMessagesUntilMainWindow(HWND& mainWindow,
@@ -46,6 +49,14 @@ private:
     HWND FindWindowOfProcess(const std::function<bool(HWND)>& wanted) const;
     PROCESS_INFORMATION m_process = {};
 };
+
+// What a window answers a message sent to it, within 5 s; nothing when it did not answer.
+std::optional<LRESULT> Answer(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Damages the status window's template in folder\TavroDownload.exe: its
+// progress bar names a window class that does not exist, so the window
+// cannot be made, as on a system out of window resources.
+bool BreakStatusWindowTemplate(const std::wstring& folder);
 
 // A folder with the program and the stand-in library configured by iniText.
 void PrepareProgramFolder(const TempDir& dir, const std::string& standInIni, bool withVardel = true,

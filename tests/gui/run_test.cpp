@@ -5,6 +5,7 @@
 #include "file_dialog_driver.h"
 #include "mainwnd/download_dlg.h"
 #include "platform/run_indicators.h"
+#include "platform/session_end.h"
 #include "res/resource.h"
 #include "test_support.h"
 
@@ -447,12 +448,24 @@ TEST_P(KeepAwake, RequestedWhilePollingReleasedAfterTheEnd) {
         std::lock_guard<std::mutex> lock(mutex);
         return requests.empty() ? EXECUTION_STATE(0) : requests.back();
     };
+    // And Windows may not end the session halfway through, without being told why.
+    std::vector<std::string> reasons;
+    platform::SetSessionBlockHook([&](HWND window, const std::string* reason) {
+        std::lock_guard<std::mutex> lock(mutex);
+        reasons.push_back((window == m_dlg.GetSafeHwnd() ? "main: " : "other: ") +
+                          (reason ? *reason : std::string("removed")));
+    });
     EXECUTION_STATE whilePolling = 0;
+    std::vector<std::string> reasonsWhilePolling;
     RunModal(m_dlg, [&](HWND main) {
         PostClick(main, IDC_BUTTON_DOWNLOAD);
         const HWND status = WaitForStatusWindow(main);
         WaitUntil([&] { return Calls("GetDownloadStatus").size() >= 2; });
         whilePolling = last();
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            reasonsWhilePolling = reasons;
+        }
         if (c.cancel) {
             Click(status, IDCANCEL);
         }
@@ -460,6 +473,11 @@ TEST_P(KeepAwake, RequestedWhilePollingReleasedAfterTheEnd) {
         WaitUntil([&] { return IsWindowEnabled(main) != FALSE; });
     });
     platform::SetExecutionStateHook(nullptr);
+    platform::SetSessionBlockHook(nullptr);
+    const std::string reason =
+        "main: Firmware download to CPM 5 (prim) on COM 1 <main.fdl> is running.";
+    EXPECT_EQ(reasonsWhilePolling, std::vector<std::string>{reason});
+    EXPECT_EQ(reasons, (std::vector<std::string>{reason, "main: removed"}));
     EXPECT_EQ(whilePolling, static_cast<EXECUTION_STATE>(ES_CONTINUOUS | ES_SYSTEM_REQUIRED |
                                                          ES_DISPLAY_REQUIRED));
     EXPECT_EQ(last(), static_cast<EXECUTION_STATE>(ES_CONTINUOUS));

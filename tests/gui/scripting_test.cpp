@@ -1,7 +1,9 @@
 // The program started with switches, as a script or a production line starts
 // it: exit codes, console lines, sequences, the download record, and the
 // settings file left as it was.
+#include "app/script_mode.h"
 #include "dialog_driver.h"
+#include "platform/console.h"
 #include "program_runner.h"
 #include "res/resource.h"
 #include "test_support.h"
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -56,6 +59,9 @@ struct ScriptFolder {
         return addresses;
     }
     std::string Output() const { return ReadFileBytes(m_dir.File(L"out.txt")); }
+    std::vector<std::vector<std::string>> Calls(const std::string& name) const {
+        return LibraryCalls(m_dir.File(L"calls.log"), name);
+    }
     // Starts the program; during runs while it does, until it has ended.
     DWORD Run(const std::wstring& arguments, const std::function<void(ProgramRun&)>& during = {}) {
         ProgramRun run(m_dir.Path(), arguments, L"", m_dir.File(L"out.txt"));
@@ -160,7 +166,12 @@ TEST(Scripted, SequenceStopsAtTheFirstFailureUnlessKeptGoing) {
         if (!row.recordIsFolder) {
             const std::string record = ReadFileBytes(folder.m_dir.File(L"record.csv"));
             EXPECT_EQ(record.rfind("\xEF\xBB\xBFtime_utc,computer,user,port,address,", 0), 0u);
-            EXPECT_EQ(Count(record, "\r\n"), 3u) << record; // the header and two runs
+            // the header, two runs and the CPM never run
+            EXPECT_EQ(Count(record, "\r\n"), 4u) << record;
+            EXPECT_EQ(Count(record, ",7,prim,"), 1u) << record;
+            EXPECT_NE(record.find(",not run,,Sequence ended after CPM 5 was not downloaded.,"),
+                      std::string::npos)
+                << record;
             EXPECT_EQ(Count(record, ",COM1,5,prim," + folder.m_dir.FileUtf8(L"main.fdl") +
                                         ",79439," + kSampleSha256 + ",failed,-217,"),
                       1u)
@@ -193,6 +204,173 @@ TEST(Scripted, CancelInTheStatusWindowStopsTheSequence) {
               1u);
     EXPECT_EQ(folder.InitAddresses(), std::vector<std::string>{"1"});
     EXPECT_EQ(Count(folder.Output(), "main.fdl  not run"), 2u) << folder.Output();
+}
+
+// Stop means stop: after Cancel no CPM is started, whatever the library
+// answered; the exit code is 0 only when every CPM named was downloaded; and
+// nothing waits for a person who is not there.
+struct StopRow {
+    const char* name;
+    const char* standIn;
+    const wchar_t* arguments;
+    enum Action { None, CancelFirst, AnswerTheBox } action;
+    bool console;          // the output goes to a file: else there is none
+    bool noStatusTemplate; // the program cannot make its status window
+    std::vector<std::string> initialised;
+    DWORD exitCode;
+    const char* said;
+};
+
+const char* const kSlowReads = "[Script]\r\nReads=0/9 10/3 20/3\r\n";
+
+// clang-format off
+const StopRow kStopRows[] = {
+    {"CancelAnsweredByTheEnd", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=500/7\r\n", L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, "2 CPMs: 1 downloaded, 0 not downloaded, 1 not run. Exit code 1."},
+    {"CancelConfirmed", kSlowReads, L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 1."},
+    {"CancelEndsInAnErrorKeptGoing", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=-217/2\r\n", L"/download /keepgoing /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 4, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 4."},
+    {"QuietAndWaitWithoutConsole", kReads, L"/download /quiet /wait main.fdl", StopRow::None, false, false, {}, 2, ""},
+    {"QuietUsageWithoutConsole", kReads, L"/download /quiet /?", StopRow::None, false, false, {}, 0, ""},
+    {"NoStatusWindowUnderWait", kSlowReads, L"/download /wait main.fdl", StopRow::AnswerTheBox, true, true, {"1"}, 4, "failed  The download was started, but its status window could not be opened."},
+};
+// clang-format on
+
+TEST(Scripted, StopMeansStopAndNothingWaitsForNobody) {
+    for (const StopRow& row : kStopRows) {
+        SCOPED_TRACE(row.name);
+        ScriptFolder folder;
+        folder.Prepare(row.standIn);
+        if (row.noStatusTemplate) {
+            ASSERT_TRUE(BreakStatusWindowTemplate(folder.m_dir.Path()));
+        }
+        ProgramRun run(folder.m_dir.Path(), row.arguments, L"",
+                       row.console ? folder.m_dir.File(L"out.txt") : L"");
+        bool sawWindow = false;
+        if (row.action == StopRow::CancelFirst) {
+            const HWND status = run.WaitForDialog("Download Status - CPM 1 (1 of 2)", nullptr);
+            ASSERT_NE(status, nullptr);
+            PostClick(status, IDCANCEL);
+        } else if (row.action == StopRow::AnswerTheBox) {
+            const HWND box = run.WaitForMessageBox();
+            ASSERT_NE(box, nullptr);
+            ProgramRun::PressOk(box);
+        } else {
+            WaitUntil(
+                [&] {
+                    sawWindow = sawWindow || run.ShowsAnyWindow();
+                    return run.WaitForExit(0);
+                },
+                20000);
+            EXPECT_FALSE(sawWindow);
+        }
+        ASSERT_TRUE(run.WaitForExit(30000)) << "waits for someone";
+        EXPECT_EQ(run.ExitCode(), row.exitCode);
+        EXPECT_EQ(folder.InitAddresses(), row.initialised);
+        EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
+    }
+}
+
+// While a run is polled Windows may not end the session unasked; when it
+// ends anyway, the run is aborted and recorded, and no further CPM is started.
+TEST(Scripted, TheSessionEndsOnlyAfterTheRunOrAbortsIt) {
+    struct Row {
+        const char* name;
+        const wchar_t* arguments;
+        bool mainWindow; // else the hidden window of a scripted run
+        DWORD exitCode;
+    };
+    const Row rows[] = {{"MainWindow", L"main.fdl", true, 0},
+                        {"Scripted", L"/download /wait /address:1,3 main.fdl", false, 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptFolder folder;
+        folder.Prepare(kSlowReads,
+                       (std::string(kSettings) + "[LOG]\r\nFILE=record.csv\r\n").c_str());
+        ProgramRun run(folder.m_dir.Path(), row.arguments);
+        HWND asked = nullptr;
+        if (row.mainWindow) {
+            asked = run.WaitForMainWindow();
+            ASSERT_NE(asked, nullptr);
+            PostClick(asked, IDC_BUTTON_DOWNLOAD);
+        }
+        const HWND status = run.WaitForDialog(
+            row.mainWindow ? "Download Status" : "Download Status - CPM 1 (1 of 2)", nullptr);
+        ASSERT_NE(status, nullptr);
+        if (!row.mainWindow) {
+            asked = run.FindWindowOfClass(L"TavroDownloadSession");
+            ASSERT_NE(asked, nullptr);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !folder.Calls("GetDownloadStatus").empty(); }));
+        EXPECT_EQ(Answer(asked, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+        EXPECT_EQ(Answer(asked, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), 0);
+        EXPECT_EQ(folder.Calls("AbortDownload").size(), 1u);
+        EXPECT_TRUE(WaitUntil([&] { return ItemTextOf(status, IDCANCEL) == "Exit"; }));
+        EXPECT_TRUE(WaitUntil([&] { return Answer(asked, WM_QUERYENDSESSION) == TRUE; }));
+        PostClick(status, IDCANCEL); // Exit
+        if (row.mainWindow) {
+            PostClick(asked, IDC_BUTTON_EXIT);
+        }
+        ASSERT_TRUE(run.WaitForExit(30000));
+        EXPECT_EQ(run.ExitCode(), row.exitCode);
+        EXPECT_EQ(folder.InitAddresses(), std::vector<std::string>{"1"});
+        const std::string record = ReadFileBytes(folder.m_dir.File(L"record.csv"));
+        EXPECT_EQ(Count(record, ",cancelled,,The Windows session ended: the download was "
+                                "aborted. Check the CPM.,"),
+                  1u)
+            << record;
+        EXPECT_EQ(Count(record, ",not run,"), row.mainWindow ? 0u : 1u) << record;
+    }
+}
+
+// Ctrl+C reaches a GUI program only through a console, which Wine does not
+// give it: the system's call of the program's handler is played here, in
+// this process. Before the first start nothing is started; during
+// InitDownload the download it prepared is never started.
+TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
+    struct Row {
+        const char* name;
+        const char* delay; // the call the program is caught in
+        const char* caughtIn;
+        std::vector<std::string> lines; // outcome and text of each CPM in the record
+    };
+    const Row rows[] = {
+        {"BeforeTheFirstRun",
+         "ScanDelay=3000",
+         "GetCOMsStatus",
+         {",not run,,Sequence stopped before this CPM.,",
+          ",not run,,Sequence stopped before this CPM.,"}},
+        {"DuringInitDownload",
+         "InitDelay=3000",
+         "InitDownload",
+         {",cancelled,,Stopped before the download was started.,",
+          ",not run,,Sequence stopped before this CPM.,"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        WriteFileBytes(dir.File(L"tavro.ini"), kSettings);
+        const StandInConfig standIn("[Vardel]\r\nCallLog=" + dir.FileUtf8(L"calls.log") + "\r\n" +
+                                    row.delay + "\r\n" + kSlowReads);
+        std::thread interrupt([&] {
+            WaitUntil([&] {
+                return ReadFileBytes(dir.File(L"calls.log")).find(row.caughtIn) !=
+                       std::string::npos;
+            });
+            platform::ConsoleControlHandler()(CTRL_C_EVENT);
+        });
+        const int exitCode =
+            RunScriptedDownloads({"/download", "/address:1,3",
+                                  "/log:" + dir.FileUtf8(L"record.csv"), dir.FileUtf8(L"main.fdl")},
+                                 dir.FileUtf8(L"tavro.ini"));
+        interrupt.join();
+        EXPECT_EQ(exitCode, 1);
+        EXPECT_TRUE(LibraryCalls(dir.File(L"calls.log"), "StartDownload").empty());
+        const std::string record = ReadFileBytes(dir.File(L"record.csv"));
+        size_t at = 0;
+        for (const std::string& line : row.lines) {
+            at = record.find(line, at);
+            EXPECT_NE(at, std::string::npos) << line << "\n" << record;
+        }
+    }
 }
 
 // Two benches appending to one record at once lose no line and tear none.

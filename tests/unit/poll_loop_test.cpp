@@ -4,45 +4,80 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using Calls = std::vector<std::string>;
+using Clock = run::PollTarget::Clock;
+using std::chrono::milliseconds;
 
-// A library that answers each status read with the next scripted pair, and a
-// window that records what the loop shows.
+// A library that answers each status read with the next scripted pair, a
+// window that records what the loop shows, and a clock that moves only when
+// the loop waits; at given times the user (or the system) does something.
 class ScriptedRun : public run::PollTarget {
 public:
-    explicit ScriptedRun(std::vector<vardel_api::DownloadStatus> reads, int stopAfterWaits = -1)
-        : m_reads(std::move(reads)), m_stopAfterWaits(stopAfterWaits) {}
+    explicit ScriptedRun(std::vector<vardel_api::DownloadStatus> reads, int quitAtWait = -1)
+        : m_reads(std::move(reads)), m_quitAtWait(quitAtWait) {}
 
-    bool WaitForNextRead() override { return m_waits++ != m_stopAfterWaits; }
+    // At this many ms after the start, while the loop waits.
+    void At(int ms, std::function<void()> action) {
+        m_actions.push_back({Clock::time_point(milliseconds(ms)), std::move(action)});
+    }
+    Clock::time_point Now() const override { return m_now; }
+    bool WaitUntil(Clock::time_point until, const std::function<bool()>& wake) override {
+        if (m_waits++ == m_quitAtWait) {
+            return false;
+        }
+        for (auto& action : m_actions) {
+            if (action.second && action.first <= until) {
+                m_now = std::max(m_now, action.first);
+                std::exchange(action.second, nullptr)();
+                if (wake()) {
+                    return true;
+                }
+            }
+        }
+        m_now = until;
+        return true;
+    }
     vardel_api::DownloadStatus ReadStatus() override {
+        readTimes.push_back(Ms());
         const size_t i = m_readCount < m_reads.size() ? m_readCount : m_reads.size() - 1;
         ++m_readCount;
+        m_now += milliseconds(30); // a read takes its time too
         return m_reads[i];
     }
+    void Abort() override { calls.push_back("abort at " + std::to_string(Ms())); }
     void SetCaption(const std::string& caption) override { calls.push_back("caption " + caption); }
     void UpdateStatus(int status, int phase) override {
         calls.push_back("update " + std::to_string(status) + "/" + std::to_string(phase));
     }
     void ShowError(const std::string& text) override { calls.push_back("error " + text); }
+    long long Ms() const {
+        return std::chrono::duration_cast<milliseconds>(m_now.time_since_epoch()).count();
+    }
 
     Calls calls;
+    std::vector<long long> readTimes;
     size_t m_readCount = 0;
 
 private:
     std::vector<vardel_api::DownloadStatus> m_reads;
+    std::vector<std::pair<Clock::time_point, std::function<void()>>> m_actions;
+    Clock::time_point m_now{};
     int m_waits = 0;
-    int m_stopAfterWaits;
+    int m_quitAtWait;
 };
 
-run::RunEnd Poll(ScriptedRun& run) {
+run::RunEnd Poll(ScriptedRun& run, run::StopRequest* stop = nullptr) {
+    run::StopRequest none(false);
     int lastPercent = -5;
-    const run::RunEnd end = run::PollDownload(run, platform::StringTableText, lastPercent);
-    return end;
+    return run::PollDownload(run, stop ? *stop : none, platform::StringTableText, lastPercent).end;
 }
 
 TEST(PollDownload, CaptionOnlyOnChangedPercentagesThenOk) {
@@ -132,10 +167,92 @@ TEST(PollDownload, StopsWhenTheWaitSaysSo) {
     EXPECT_EQ(run.m_readCount, 3u);
 }
 
+// Reads start an interval apart, counted from the start of the read before,
+// however long a read takes.
+TEST(PollDownload, ReadsAreOneIntervalApart) {
+    ScriptedRun run({{0, 9}, {100, 3}, {200, 3}, {500, 7}});
+    Poll(run);
+    EXPECT_EQ(run.readTimes, (std::vector<long long>{200, 400, 600, 800}));
+}
+
+// A stop, from whichever side, aborts the run at once and exactly once; the
+// run then ends with what the library reports. An abort that is never
+// confirmed is waited for until somebody leaves, then for the grace time.
+TEST(PollDownload, StopAbortsOnceAndTheGraceEndsOnlyAWaitNobodyWants) {
+    struct Case {
+        const char* name;
+        bool stopIsFinal;
+        run::StopReason reason;
+        int leaveAtMs; // 0: nobody presses Exit
+        vardel_api::DownloadStatus afterAbort;
+        run::RunEnd end;
+        long long lastReadMs;
+    };
+    const Case cases[] = {
+        {"CancelConfirmed",
+         false,
+         run::StopReason::Cancel,
+         0,
+         {-701, 7},
+         run::RunEnd::Cancelled,
+         600},
+        {"CancelAnsweredByTheEnd",
+         false,
+         run::StopReason::Cancel,
+         0,
+         {500, 7},
+         run::RunEnd::Finished,
+         600},
+        {"ExitAfterAnUnconfirmedCancel",
+         false,
+         run::StopReason::Cancel,
+         8000,
+         {100, 3},
+         run::RunEnd::Stopped,
+         7800},
+        {"ScriptStopsWithoutExit",
+         true,
+         run::StopReason::Interrupt,
+         0,
+         {100, 3},
+         run::RunEnd::Stopped,
+         5400},
+        {"SessionEndNeedsNoExit",
+         false,
+         run::StopReason::SessionEnd,
+         0,
+         {100, 3},
+         run::RunEnd::Stopped,
+         5400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRun run({{0, 9}, {100, 3}, c.afterAbort});
+        run::StopRequest stop(c.stopIsFinal);
+        run.At(450, [&] { stop.Stop(c.reason); });
+        if (c.leaveAtMs) {
+            run.At(c.leaveAtMs, [&] { stop.Leave(run::AfterRun::Close); });
+        }
+        EXPECT_EQ(Poll(run, &stop), c.end);
+        EXPECT_EQ(std::count(run.calls.begin(), run.calls.end(), "abort at 450"), 1);
+        EXPECT_EQ(
+            std::count_if(run.calls.begin(), run.calls.end(),
+                          [](const std::string& call) { return call.rfind("abort", 0) == 0; }),
+            1);
+        EXPECT_EQ(run.readTimes.back(), c.lastReadMs);
+        if (c.end == run::RunEnd::Stopped) {
+            EXPECT_EQ(run.calls.back(), "caption Tavro Download - Error");
+            EXPECT_EQ(run.calls[run.calls.size() - 2].rfind("error Download not confirmed!", 0),
+                      0u);
+        }
+    }
+}
+
 TEST(PollDownload, PercentCountsFromZeroForEachRun) {
     ScriptedRun run({{0, 9}, {500, 7}});
     int lastPercent = 77;
-    run::PollDownload(run, platform::StringTableText, lastPercent);
+    run::StopRequest stop(false);
+    run::PollDownload(run, stop, platform::StringTableText, lastPercent);
     EXPECT_EQ(run.calls.front(), "update 0/9"); // 0 % after a reset to 0: no caption
 }
 

@@ -2,6 +2,7 @@
 // lines and the download record's CSV.
 #include "memory_profile.h"
 #include "script/command_line.h"
+#include "script/outcomes.h"
 #include "script/report_lines.h"
 
 #include <gtest/gtest.h>
@@ -108,16 +109,37 @@ TEST(ScriptOutcomes, ExitCodesAndWhetherASequenceGoesOn) {
                         {Outcome::Refused, 2, false, true, "refused"},
                         {Outcome::StartRefused, 3, false, true, "start refused"},
                         {Outcome::Failed, 4, false, true, "failed"},
-                        {Outcome::LibraryMissing, 5, false, true, "library missing"}};
+                        {Outcome::LibraryMissing, 5, false, true, "library missing"},
+                        {Outcome::NotRun, 1, false, true, "not run"}};
     for (const Row& row : rows) {
         EXPECT_EQ(script::ExitCode(row.outcome), row.exitCode);
         EXPECT_EQ(script::GoesOn(row.outcome, false), row.goesOn) << row.word;
         EXPECT_EQ(script::GoesOn(row.outcome, true), row.goesOnWhenKeptGoing) << row.word;
         EXPECT_EQ(script::OutcomeWord(row.outcome, kTable), row.word);
     }
-    EXPECT_EQ(
-        script::SummaryLine({Outcome::Downloaded, Outcome::Failed, Outcome::Cancelled}, 2, kTable),
-        "5 CPMs: 1 downloaded, 2 not downloaded, 2 not run. Exit code 4.");
+    // Every CPM named counts: one never run is never 0, whatever ran before it.
+    struct Sequence {
+        std::vector<Outcome> outcomes;
+        const char* summary;
+    };
+    const Sequence sequences[] = {
+        {{Outcome::Downloaded, Outcome::Failed, Outcome::Cancelled, Outcome::NotRun,
+          Outcome::NotRun},
+         "5 CPMs: 1 downloaded, 2 not downloaded, 2 not run. Exit code 4."},
+        {{Outcome::Downloaded, Outcome::NotRun, Outcome::NotRun},
+         "3 CPMs: 1 downloaded, 0 not downloaded, 2 not run. Exit code 1."},
+        {{Outcome::NotRun, Outcome::NotRun},
+         "2 CPMs: 0 downloaded, 0 not downloaded, 2 not run. Exit code 1."},
+        {{Outcome::Downloaded, Outcome::Downloaded},
+         "2 CPMs: 2 downloaded, 0 not downloaded, 0 not run. Exit code 0."},
+    };
+    for (const Sequence& sequence : sequences) {
+        EXPECT_EQ(script::SummaryLine(sequence.outcomes, kTable), sequence.summary);
+        EXPECT_EQ(
+            script::WorstExitCode(sequence.outcomes),
+            std::stoi(
+                std::string(sequence.summary).substr(std::string(sequence.summary).size() - 2)));
+    }
     EXPECT_EQ(script::SequenceText(5, 3, 7), "CPM 5 (3 of 7)");
     EXPECT_EQ(script::SequenceText(255, 1, 1), "Broadcast (1 of 1)");
 }

@@ -115,6 +115,8 @@ TEST(SimConfig, ReadsEveryKey) {
                                            "PortMask=0x0005\n"
                                            "CallLog=C:\\temp\\vardel-calls.log\n"
                                            "SpeedFactor=250.5\n"
+                                           "ScanDelay=300\n"
+                                           "InitDelay=2000\n"
                                            "[Line]\n"
                                            "BaudRate=19200\n"
                                            "DataBits=7\n"
@@ -142,6 +144,8 @@ TEST(SimConfig, ReadsEveryKey) {
     EXPECT_EQ(config.portMask, 5u);
     EXPECT_EQ(config.callLog, "C:\\temp\\vardel-calls.log");
     EXPECT_EQ(config.speedFactor, 250.5);
+    EXPECT_EQ(config.scanDelayMs, 300);
+    EXPECT_EQ(config.initDelayMs, 2000);
     EXPECT_EQ(config.line.baudRate, 19200);
     EXPECT_EQ(config.line.dataBits, 7);
     EXPECT_EQ(config.line.stopBits, 2);

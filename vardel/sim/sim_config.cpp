@@ -162,6 +162,8 @@ SimConfig ReadSimConfig(const std::string& iniText) {
             std::numeric_limits<uint32_t>::max(), config.portMask);
     config.callLog = ini.Get("Vardel", "CallLog").value_or("");
     ReadDouble(ini, "Vardel", "SpeedFactor", config.speedFactor);
+    ReadInt(ini, "Vardel", "ScanDelay", 0, 60000, config.scanDelayMs);
+    ReadInt(ini, "Vardel", "InitDelay", 0, 60000, config.initDelayMs);
     ReadLine(ini, config.line);
     ReadAnswering(ini, config);
     ReadFaults(ini, config);

@@ -31,6 +31,10 @@ struct SimConfig {
     uint32_t portMask = 0x0001;
     std::string callLog;
     double speedFactor = 1.0;
+    // How long GetCOMsStatus and InitDownload take, in real ms after their
+    // call is logged: a caller can be caught inside them.
+    int32_t scanDelayMs = 0;
+    int32_t initDelayMs = 0;
     // [Line]
     LineSettings line;
     // [CPM]: the addresses that answer, by port.

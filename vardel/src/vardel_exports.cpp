@@ -9,6 +9,7 @@
 #include "worker.h"
 
 #include <type_traits>
+#include <windows.h>
 
 namespace {
 
@@ -27,7 +28,10 @@ vardel::SimConfig Config() {
 extern "C" {
 
 int32_t VARDEL_API_CALL GetCOMsStatus(void) {
-    return Library().GetCOMsStatus(Config());
+    const vardel::SimConfig config = Config();
+    const int32_t mask = Library().GetCOMsStatus(config);
+    Sleep(static_cast<DWORD>(config.scanDelayMs));
+    return mask;
 }
 
 int32_t VARDEL_API_CALL InitDownload(char* path, char* initText, int32_t port,
@@ -42,7 +46,10 @@ int32_t VARDEL_API_CALL InitDownload(char* path, char* initText, int32_t port,
                                       stopBits,
                                       parity,
                                       retry};
-    return Library().InitDownload(request, Config(), OstrelVersion());
+    const vardel::SimConfig config = Config();
+    const int32_t result = Library().InitDownload(request, config, OstrelVersion());
+    Sleep(static_cast<DWORD>(config.initDelayMs));
+    return result;
 }
 
 int32_t VARDEL_API_CALL StartDownload(int32_t handle) {
