@@ -77,6 +77,7 @@ TEST(SimConfig, DefaultsLetCpm1OnCom1DownloadAt9600_8_1_Odd) {
     EXPECT_FALSE(config.initError);
     EXPECT_FALSE(config.fault);
     EXPECT_FALSE(config.noAnswer);
+    EXPECT_FALSE(config.faultRuns);
     EXPECT_FALSE(config.script.Scripted());
     EXPECT_FALSE(config.script.initResult);
     ASSERT_TRUE(config.script.afterAbort);
@@ -132,6 +133,8 @@ TEST(SimConfig, ReadsEveryKey) {
                                            "Percent=40\n"
                                            "Failures=2\n"
                                            "NoAnswer=1\n"
+                                           "Runs=2\n"
+                                           "Stall=1\n"
                                            "[Script]\n"
                                            "Reads=0/9 3/0 250/5 499/6 500/7\n"
                                            "InitResult=-9\n"
@@ -154,6 +157,8 @@ TEST(SimConfig, ReadsEveryKey) {
     EXPECT_EQ(config.fault->Code(), -317);
     EXPECT_EQ(config.fault->percent, 40);
     EXPECT_EQ(config.fault->failures, 2);
+    EXPECT_TRUE(config.fault->stall);
+    EXPECT_EQ(config.faultRuns, 2);
     EXPECT_TRUE(config.noAnswer);
     ASSERT_EQ(config.script.reads.size(), 5u);
     EXPECT_EQ(config.script.reads[2].status, 250);
@@ -173,6 +178,11 @@ TEST(SimConfig, FaultWithoutFailuresIsPermanentAndAbortCanBeIgnored) {
     EXPECT_EQ(config.fault->percent, 0);
     EXPECT_FALSE(config.fault->CuredBy(255));
     EXPECT_FALSE(config.script.afterAbort);
+    // A stall needs only its place.
+    const SimConfig stall = ReadSimConfig("[Fault]\nPhase=3\nPercent=50\nStall=1\n");
+    ASSERT_TRUE(stall.fault);
+    EXPECT_TRUE(stall.fault->stall);
+    EXPECT_FALSE(config.fault->stall);
 }
 
 struct InvalidCase {
@@ -214,6 +224,10 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"[Fault]\nPhase=3\nCondition=17\nPercent=101",
                     [](const SimConfig& c) { return c.fault && c.fault->percent == 0; }},
         InvalidCase{"[Fault]\nInitError=5", [](const SimConfig& c) { return !c.initError; }},
+        InvalidCase{"[Fault]\nStall=1", [](const SimConfig& c) { return !c.fault; }},
+        InvalidCase{"[Fault]\nPhase=3\nStall=2", [](const SimConfig& c) { return !c.fault; }},
+        InvalidCase{"[Fault]\nRuns=0", [](const SimConfig& c) { return !c.faultRuns; }},
+        InvalidCase{"[Fault]\nRuns=two", [](const SimConfig& c) { return !c.faultRuns; }},
         InvalidCase{"[Script]\nReads=0/9 x",
                     [](const SimConfig& c) { return !c.script.Scripted(); }},
         InvalidCase{"[Script]\nInitResult=none",
