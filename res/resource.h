@@ -60,6 +60,17 @@
 #define IDS_OUTCOME_NOT_RUN 826
 #define IDS_SCRIPT_SUMMARY 830
 
+/* Time-outs, attempts and the check of the firmware file */
+#define IDS_TIMEOUT_ABORTED 850
+#define IDS_OUTCOME_TIMED_OUT 851
+#define IDS_SHA256_MISMATCH 852
+#define IDS_NOT_APPROVED 853
+#define IDS_APPROVED_LIST_UNREADABLE 854
+#define IDS_APPROVED_LIST_BAD_LINE 855
+#define IDS_ATTEMPT 856
+#define IDS_APPROVED_SUFFIX 857
+#define IDS_FIRMWARE_UNREADABLE 858
+
 /* String table */
 #define IDS_ABOUTBOX 101
 #define IDS_DOWNLOAD_ERROR 103

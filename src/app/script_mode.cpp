@@ -2,6 +2,7 @@
 
 #include "download/download_record.h"
 #include "download/download_run.h"
+#include "download/held_firmware.h"
 #include "download/quiet_run.h"
 #include "platform/ansi_text.h"
 #include "platform/app_message.h"
@@ -12,6 +13,7 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "run/run_description.h"
+#include "script/approved_list.h"
 #include "script/command_line.h"
 #include "script/report_lines.h"
 #include "settings/download_settings.h"
@@ -46,6 +48,8 @@ public:
 
 private:
     bool Prepare(DownloadSettings& s, std::vector<int>& addresses, std::string& libraryPath);
+    // The file against /sha256 and the approved list; the refusal, "" when it passes.
+    std::string CheckFirmware(const std::string& file, ProfileStore& profile);
     void RunSequence(DownloadSettings& s, const std::vector<int>& addresses,
                      const std::string& libraryPath);
     run::RunResult RunInWindow(const DownloadSettings& s, const std::string& libraryPath);
@@ -72,6 +76,7 @@ private:
     platform::ConsoleOutput m_console;
     download::DownloadLibrary m_library;
     download::DownloadRecord m_record;
+    download::HeldFirmware m_firmware;            // held until the sequence has ended
     std::unique_ptr<download::DownloadRun> m_run; // with windows only
     std::string m_sequenceText;                   // "CPM 5 (3 of 7)"
     int m_nExitCode = 0;
@@ -158,6 +163,8 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
         refusal = ResourceText(IDS_NO_FILE);
     } else if (refusal.empty() && !path) {
         refusal = ResourceText(IDS_PATH_NOT_PASSABLE);
+    } else if (refusal.empty()) {
+        refusal = CheckFirmware(s.m_strFilePath, profile);
     }
     if (!refusal.empty()) {
         Refuse(run::Outcome::Refused, refusal);
@@ -165,6 +172,13 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
     }
     libraryPath = *path;
     return true;
+}
+
+std::string ScriptedDownloads::CheckFirmware(const std::string& file, ProfileStore& profile) {
+    const std::string refusal = m_firmware.Check(
+        file, m_request.sha256, script::ApprovedListSetting(profile, m_settingsPath));
+    m_record.SetCheckedFile(m_firmware.Checked());
+    return refusal;
 }
 
 void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::vector<int>& addresses,

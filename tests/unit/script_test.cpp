@@ -1,8 +1,11 @@
 // Scripted downloads: the command line, the sequence rules, the console
 // lines and the download record's CSV.
 #include "memory_profile.h"
+#include "script/approved_list.h"
 #include "script/command_line.h"
+#include "script/firmware_check.h"
 #include "script/report_lines.h"
+#include "script/retry_rule.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +30,9 @@ std::string Parsed(const std::vector<std::string>& arguments) {
     text += r.retry ? " retry=" + std::to_string(*r.retry) : "";
     text += r.file.empty() ? "" : " file=" + r.file;
     text += r.logPath.empty() ? "" : " log=" + r.logPath;
+    text += r.timeoutSeconds ? " timeout=" + std::to_string(*r.timeoutSeconds) : "";
+    text += r.attempts != 1 ? " attempts=" + std::to_string(r.attempts) : "";
+    text += r.sha256.empty() ? "" : " sha256=" + r.sha256;
     return text + (r.wait ? " wait" : "") + (r.quiet ? " quiet" : "") +
            (r.keepGoing ? " keepgoing" : "");
 }
@@ -38,6 +44,9 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
     };
     const char* const kUnknown = "Unknown switch %s.\nTavroDownload.exe /? lists the switches.";
     const char* const kBad = "Bad value in %s.\nTavroDownload.exe /? lists the switches.";
+    const std::string kHash = "92097A4C8656019C4927F5F069E6BD107A10932533DB7BD8E8825A55D9C2AB7F";
+    const std::string kLowerHash =
+        "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f";
     const auto with = [](const char* format, const char* what) {
         return platform::FormatText(format, {what});
     };
@@ -65,6 +74,22 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
         {{"/download", "/retry:99999999999"}, with(kBad, "/retry:99999999999")},
         {{"/download", "/log:"}, with(kBad, "/log:")},
         {{"/download", "/address:9-5"}, with(kBad, "/address:9-5")},
+        {{"/download", "/timeout:86400", "/Attempts:10", "/SHA256:" + kHash},
+         "download timeout=86400 attempts=10 sha256=" + kLowerHash},
+        {{"/download", "/timeout:1", "/attempts:1"}, "download timeout=1"},
+        {{"/download", "/timeout:0"}, with(kBad, "/timeout:0")},
+        {{"/download", "/timeout:86401"}, with(kBad, "/timeout:86401")},
+        {{"/download", "/timeout:+5"}, with(kBad, "/timeout:+5")},
+        {{"/download", "/attempts:0"}, with(kBad, "/attempts:0")},
+        {{"/download", "/attempts:11"}, with(kBad, "/attempts:11")},
+        {{"/download", "/attempts"}, with(kBad, "/attempts")},
+        {{"/download", "/sha256:" + kHash.substr(1)},
+         with(kBad, ("/sha256:" + kHash.substr(1)).c_str())},
+        {{"/download", "/sha256:" + kHash + "0"}, with(kBad, ("/sha256:" + kHash + "0").c_str())},
+        {{"/download", "/sha256:x" + kHash.substr(1)},
+         with(kBad, ("/sha256:x" + kHash.substr(1)).c_str())},
+        {{"/download", "/attempts:2", "/attempts:2"}, "/attempts:2 is given twice."},
+        {{"/download", "/timeout:5", "/TIMEOUT:6"}, "/TIMEOUT:6 is given twice."},
         {{"/download", "/port:1", "/PORT:2"}, "/PORT:2 is given twice."},
         {{"/download", "/download"}, "/download is given twice."},
         {{"/download", "a.fdl", "b.fdl"},
@@ -153,9 +178,17 @@ TEST(ScriptReport, ConsoleAndRecordLines) {
     refusal.text = "No firmware file selected.";
     EXPECT_EQ(script::ConsoleLine(refusal),
               "2025-12-01T23:59:59Z  Broadcast  refused  No firmware file selected.");
-    EXPECT_EQ(script::RecordLine(Facts("failed", -217, "Del CPR: x")),
+    EXPECT_EQ(script::RecordLine(Facts("failed", -217, "Del CPR: x"), kTable),
               "2025-01-31T03:02:07Z,BENCH-2,\"Jörg \"\"JM\"\" M\",COM1,5,red,\"C:\\fw\\a,b.fdl\","
               "80123,00ff,failed,-217,Del CPR: x,12.3\r\n");
+    script::RunFacts approved = Facts("downloaded", 500, "Download successful!");
+    approved.approvedName = "CPM4012 app 3.2.1";
+    const std::string line = script::RecordLine(approved, kTable);
+    EXPECT_NE(line.find(",500,Download successful! (approved: CPM4012 app 3.2.1),12.3\r\n"),
+              std::string::npos)
+        << line;
+    EXPECT_EQ(script::AttemptText(2, 3, "Download successful!", kTable),
+              "attempt 2 of 3: Download successful!");
     EXPECT_EQ(script::RecordHeader(), "time_utc,computer,user,port,address,target,file,size,"
                                       "sha256,outcome,code,text,seconds\r\n");
     for (const auto& [value, field] :
@@ -181,8 +214,97 @@ TEST(ScriptReport, RecordPathOfTheSettingsFile) {
     for (const auto& [value, path] : rows) {
         MemoryProfile profile;
         (void)profile.WriteString("LOG", "FILE", value); // its result does not matter here
+        (void)profile.WriteString("FIRMWARE", "APPROVED", value);
         EXPECT_EQ(script::RecordPathSetting(profile, "c:\\tools\\tavrodownload.ini"), path);
+        EXPECT_EQ(script::ApprovedListSetting(profile, "c:\\tools\\tavrodownload.ini"), path);
     }
+}
+
+TEST(ScriptRetries, OnlyFaultsOfTheLineAreRetried) {
+    for (int code : {-101, -106, -204, -305, -401, -503, -606, -704}) {
+        EXPECT_TRUE(script::IsLineFault(code)) << code;
+    }
+    for (int code : {-1,   -9,   -100, -107, -113, -115, -217, -307, -600,
+                     -607, -617, -700, -701, -702, -703, -705, -801, -2147483647 - 1,
+                     0,    500}) {
+        EXPECT_FALSE(script::IsLineFault(code)) << code;
+    }
+}
+
+const std::string kA(64, 'a'), kB(64, 'b');
+
+TEST(ApprovedList, EntriesCommentsAndTheFirstBadLine) {
+    struct Row {
+        std::string text;
+        int badLine; // 0: valid
+        std::string bad;
+    };
+    const Row rows[] = {
+        {"\xEF\xBB\xBF# releases\r\n" + std::string(64, 'A') + "  CPM4012 app 3.2.1 \r\n\r\n \t\n" +
+             kB + "\n" + kB + "\tlater\n" + kB.substr(0, 63) + "c",
+         0, ""},
+        {"", 0, ""},
+        {"# only\n" + kA + "x\n", 2, kA + "x"},
+        {kA.substr(1) + "\r\n", 1, kA.substr(1)},
+        {" " + kA + "\n", 1, " " + kA},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF" + kA, 1, "\xEF\xBB\xBF" + kA},
+        {kA + "\n" + std::string(64, 'g') + " name", 2, std::string(64, 'g') + " name"},
+    };
+    for (const Row& row : rows) {
+        const script::ApprovedListParse parse = script::ParseApprovedList(row.text);
+        EXPECT_EQ(parse.list.has_value(), row.badLine == 0) << row.text;
+        EXPECT_EQ(parse.badLineNumber, row.badLine) << row.text;
+        EXPECT_EQ(parse.badLine, row.bad) << row.text;
+    }
+    const script::ApprovedList list = *script::ParseApprovedList(rows[0].text).list;
+    EXPECT_EQ(list.names.size(), 3u);
+    EXPECT_EQ(list.NameOf(kA), "CPM4012 app 3.2.1");
+    EXPECT_EQ(list.NameOf(kB), "");
+    EXPECT_FALSE(list.NameOf(std::string(64, 'A')));
+}
+
+TEST(ApprovedList, VerdictOnAFile) {
+    const std::string list = kA + " app 3.2.1\n";
+    const std::string unlisted = "C:\\fw\\x.fdl is not approved firmware.\nIts SHA-256 " + kB +
+                                 " is not on the list of approved firmware.";
+    struct Row {
+        std::optional<std::string> sha256;
+        std::string expected;
+        const char* listPath;
+        std::optional<std::string> listText;
+        std::string refusal, name;
+    };
+    const Row rows[] = {
+        {kA, kA, "", std::nullopt, "", ""},
+        {kA, "", "L.txt", list, "", "app 3.2.1"},
+        {kB, "", "L.txt", list, "The firmware file " + unlisted, ""},
+        {kB, kA, "", std::nullopt,
+         "The firmware file C:\\fw\\x.fdl is not the one /sha256 asks for: its SHA-256 is " + kB +
+             ", not " + kA + ".",
+         ""},
+        {std::nullopt, kA, "", std::nullopt,
+         "The firmware file C:\\fw\\x.fdl cannot be read, so it is not checked and not "
+         "downloaded.",
+         ""},
+        {kA, "", "L.txt", std::nullopt,
+         "The list of approved firmware L.txt cannot be read.\nNo firmware is downloaded until it "
+         "can be read.",
+         ""},
+        {kA, kA, "L.txt", list + "x\n",
+         "The list of approved firmware L.txt cannot be used: its line 2, \"x\", is neither a "
+         "comment nor a SHA-256 value.\nNo firmware is downloaded until the list is mended.",
+         ""},
+    };
+    for (const Row& row : rows) {
+        script::FirmwareCheck check{"C:\\fw\\x.fdl", row.sha256, row.expected, row.listPath,
+                                    row.listText};
+        const script::FirmwareVerdict verdict = script::JudgeFirmware(check, kTable);
+        EXPECT_EQ(verdict.refusal, row.refusal);
+        EXPECT_EQ(verdict.approvedName, row.name);
+    }
+    EXPECT_FALSE(script::NeedsCheck("", ""));
+    EXPECT_TRUE(script::NeedsCheck(kA, ""));
+    EXPECT_TRUE(script::NeedsCheck("", "L.txt"));
 }
 
 } // namespace
