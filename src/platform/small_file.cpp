@@ -14,10 +14,14 @@ std::optional<std::string> ReadSmallFile(const std::wstring& path, uint64_t maxB
     LARGE_INTEGER size = {};
     if (GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) <= maxBytes) {
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-        DWORD read = 0;
-        if (bytes.empty() ||
-            (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-             read == bytes.size())) {
+        size_t done = 0;
+        DWORD read = 1;
+        while (
+            done < bytes.size() && read > 0 &&
+            ReadFile(file, &bytes[done], static_cast<DWORD>(bytes.size() - done), &read, nullptr)) {
+            done += read;
+        }
+        if (done == bytes.size()) {
             text = std::move(bytes);
         }
     }

@@ -134,22 +134,23 @@ std::string RecordHeader() {
 std::string RecordLine(const RunFacts& f, const platform::TextLookup& text) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", f.seconds);
-    const std::string fields[] = {
-        IsoUtc(f.time),
-        f.computer,
-        f.user,
-        f.port > 0 ? "COM" + std::to_string(f.port) : "",
-        f.address,
-        f.target,
-        f.file,
-        f.size ? std::to_string(*f.size) : "",
-        f.sha256,
-        f.outcome,
-        f.code ? std::to_string(*f.code) : "",
+    const std::string shown =
         f.approvedName.empty()
             ? f.text
-            : platform::FormatText(text(IDS_APPROVED_SUFFIX), {f.text, f.approvedName}),
-        seconds};
+            : platform::FormatText(text(IDS_APPROVED_SUFFIX), {f.text, f.approvedName});
+    const std::string fields[] = {IsoUtc(f.time),
+                                  f.computer,
+                                  f.user,
+                                  f.port > 0 ? "COM" + std::to_string(f.port) : "",
+                                  f.address,
+                                  f.target,
+                                  f.file,
+                                  f.size ? std::to_string(*f.size) : "",
+                                  f.sha256,
+                                  f.outcome,
+                                  f.code ? std::to_string(*f.code) : "",
+                                  shown,
+                                  seconds};
     std::string line;
     for (const std::string& field : fields) {
         line += (line.empty() ? "" : ",") + CsvField(field);

@@ -77,7 +77,6 @@ TEST(SimConfig, DefaultsLetCpm1OnCom1DownloadAt9600_8_1_Odd) {
     EXPECT_FALSE(config.initError);
     EXPECT_FALSE(config.fault);
     EXPECT_FALSE(config.noAnswer);
-    EXPECT_FALSE(config.faultRuns);
     EXPECT_FALSE(config.script.Scripted());
     EXPECT_FALSE(config.script.initResult);
     ASSERT_TRUE(config.script.afterAbort);
@@ -178,11 +177,6 @@ TEST(SimConfig, FaultWithoutFailuresIsPermanentAndAbortCanBeIgnored) {
     EXPECT_EQ(config.fault->percent, 0);
     EXPECT_FALSE(config.fault->CuredBy(255));
     EXPECT_FALSE(config.script.afterAbort);
-    // A stall needs only its place.
-    const SimConfig stall = ReadSimConfig("[Fault]\nPhase=3\nPercent=50\nStall=1\n");
-    ASSERT_TRUE(stall.fault);
-    EXPECT_TRUE(stall.fault->stall);
-    EXPECT_FALSE(config.fault->stall);
 }
 
 struct InvalidCase {
@@ -227,7 +221,6 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"[Fault]\nStall=1", [](const SimConfig& c) { return !c.fault; }},
         InvalidCase{"[Fault]\nPhase=3\nStall=2", [](const SimConfig& c) { return !c.fault; }},
         InvalidCase{"[Fault]\nRuns=0", [](const SimConfig& c) { return !c.faultRuns; }},
-        InvalidCase{"[Fault]\nRuns=two", [](const SimConfig& c) { return !c.faultRuns; }},
         InvalidCase{"[Script]\nReads=0/9 x",
                     [](const SimConfig& c) { return !c.script.Scripted(); }},
         InvalidCase{"[Script]\nInitResult=none",

@@ -247,8 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct RunsCase {
     const char* name;
     const char* config;
-    // In turn: the CPM address and what InitDownload refused with or the run ended with.
-    std::vector<std::pair<int, int32_t>> runs;
+    std::vector<std::pair<int, int32_t>> runs; // address; InitDownload's refusal or the end
 };
 
 void PrintTo(const RunsCase& c, std::ostream* os) {
@@ -287,8 +286,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RunsCase{"EachAddressCountedApart",
                              "[CPM]\nCOM1=1-9\n[Fault]\nRuns=1\nPhase=2\nCondition=17\n",
                              {{5, -217}, {6, -217}, {5, 500}, {6, 500}}},
-                    RunsCase{
-                        "InitError", "[Fault]\nRuns=1\nInitError=-704\n", {{1, -704}, {1, 500}}},
                     RunsCase{"StallOfTheFirstRun",
                              "[Fault]\nRuns=1\nPhase=3\nPercent=50\nStall=1\n",
                              {{1, -701}, {1, 500}}}),
