@@ -2,6 +2,7 @@
 
 #include "download/download_record.h"
 #include "download/download_run.h"
+#include "download/held_firmware.h"
 #include "platform/ansi_text.h"
 #include "platform/app_message.h"
 #include "platform/console.h"
@@ -12,6 +13,7 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "run/run_description.h"
+#include "script/approved_list.h"
 #include "script/command_line.h"
 #include "script/outcomes.h"
 #include "script/report_lines.h"
@@ -49,6 +51,8 @@ public:
 private:
     void WatchForStops();
     bool Prepare(DownloadSettings& s, std::vector<int>& addresses, std::string& libraryPath);
+    // The file against /sha256 and the approved list; the refusal, "" when it passes.
+    std::string CheckFirmware(const std::string& file, ProfileStore& profile);
     void RunSequence(DownloadSettings& s, const std::string& libraryPath);
     // The CPMs the sequence did not reach, and the summary: once.
     void EndSequence();
@@ -82,6 +86,7 @@ private:
     // Cancel Download, Ctrl+C and the session's end stop the whole sequence.
     run::StopRequest m_stop{true};
     std::unique_ptr<platform::SessionWindow> m_sessionWindow;
+    download::HeldFirmware m_firmware; // held until the sequence has ended
     std::unique_ptr<download::DownloadRun> m_run;
     // The sequence: the settings of the CPM being run, its place, and the
     // outcome of every CPM reached so far.
@@ -181,6 +186,8 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
         refusal = ResourceText(IDS_NO_FILE);
     } else if (refusal.empty() && !path) {
         refusal = ResourceText(IDS_PATH_NOT_PASSABLE);
+    } else if (refusal.empty()) {
+        refusal = CheckFirmware(s.m_strFilePath, profile);
     }
     if (!refusal.empty()) {
         Refuse(run::Outcome::Refused, refusal);
@@ -188,6 +195,13 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
     }
     libraryPath = *path;
     return true;
+}
+
+std::string ScriptedDownloads::CheckFirmware(const std::string& file, ProfileStore& profile) {
+    const std::string refusal = m_firmware.Check(
+        file, m_request.sha256, script::ApprovedListSetting(profile, m_settingsPath));
+    m_record.SetCheckedFile(m_firmware.Checked());
+    return refusal;
 }
 
 void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::string& libraryPath) {

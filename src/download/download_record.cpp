@@ -38,7 +38,8 @@ void DownloadRecord::Write(script::RunFacts facts) {
     AddFile(facts);
     // The byte order mark tells spreadsheets that the file is UTF-8.
     const DWORD error = platform::AppendToSharedFile(
-        platform::Widen(m_path), "\xEF\xBB\xBF" + script::RecordHeader(), script::RecordLine(facts),
+        platform::Widen(m_path), "\xEF\xBB\xBF" + script::RecordHeader(),
+        script::RecordLine(facts, platform::ResourceText),
         m_bReported ? kWaitAfterAFailureMs : kWaitForOtherWriterMs);
     if (error != ERROR_SUCCESS && !m_bReported) {
         m_bReported = true;
@@ -53,6 +54,12 @@ void DownloadRecord::AddFile(script::RunFacts& facts) {
         return;
     }
     facts.file = platform::FullPath(facts.file);
+    if (m_checked && m_checked->path == facts.file) {
+        facts.size = m_checked->size;
+        facts.sha256 = m_checked->sha256;
+        facts.approvedName = m_checked->approvedName;
+        return;
+    }
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExW(platform::Widen(facts.file).c_str(), GetFileExInfoStandard, &data)) {
         return; // gone: no size, no hash

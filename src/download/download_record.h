@@ -1,6 +1,7 @@
 #pragma once
 
 #include "run/run_result.h"
+#include "script/firmware_check.h"
 #include "script/report_lines.h"
 
 #include <windows.h>
@@ -27,6 +28,11 @@ public:
     bool IsOpen() const { return !m_path.empty(); }
     // Completes the facts with who, where and the file's size and hash.
     void Write(script::RunFacts facts);
+    // The file checked before the runs, whose lines take its size, hash and
+    // approved name from the check instead of reading it again; nothing: none.
+    void SetCheckedFile(std::optional<script::CheckedFile> checked) {
+        m_checked = std::move(checked);
+    }
 
 private:
     void AddFile(script::RunFacts& facts);
@@ -44,6 +50,7 @@ private:
         std::string sha256;
     };
     std::optional<Hashed> m_hashed;
+    std::optional<script::CheckedFile> m_checked;
 };
 
 } // namespace download

@@ -3,6 +3,7 @@
 #include "download/download_library.h"
 #include "download/download_record.h"
 #include "download/download_run.h"
+#include "download/held_firmware.h"
 #include "platform/dialog.h"
 #include "settings/download_settings.h"
 
@@ -72,6 +73,11 @@ private:
 
     // The download record of the settings file's [LOG] FILE=, if any.
     void OpenRecord();
+    // With the settings file's [FIRMWARE] APPROVED=: only a file on that
+    // list is downloaded. false: refused, and said why. A file checked is
+    // held until ReleaseFirmware, after its run.
+    bool CheckFirmware();
+    void ReleaseFirmware();
 
     int m_nPortIndex = -1;
     std::string m_strFileDisplay;
@@ -84,6 +90,7 @@ private:
     run::StopRequest m_stop{false}; // a person is there to close what stays
     download::DownloadRun m_run{m_library, *this, m_stop};
     download::DownloadRecord m_record;
+    download::HeldFirmware m_firmware;
 
     bool m_bInFocusExchange = false; // a field's focus handler is exchanging
     bool m_bSettingsWriteReported = false;

@@ -33,11 +33,15 @@ void CDownloadDlg::OnDownload() {
             FocusControl(IDC_EDIT_FILE);
             return;
         }
+        if (!CheckFirmware()) {
+            return;
+        }
         // The user's choice is used even when it cannot be kept.
         if (!WriteSettings()) {
             ReportSettingsNotWritten(IDS_SETTINGS_NOT_WRITTEN);
         }
         again = m_run.Run(*this, *libraryPath);
+        ReleaseFirmware();
     }
 }
 

@@ -62,6 +62,12 @@ std::optional<FileDigest> Sha256OfFile(const std::wstring& path) {
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
+    const std::optional<FileDigest> digest = Sha256OfOpenFile(file);
+    CloseHandle(file);
+    return digest;
+}
+
+std::optional<FileDigest> Sha256OfOpenFile(HANDLE file) {
     Sha256 hash;
     FileDigest digest;
     std::vector<unsigned char> buffer(1 << 16);
@@ -74,7 +80,6 @@ std::optional<FileDigest> Sha256OfFile(const std::wstring& path) {
         digest.size += read;
         ok = hash.Add(buffer.data(), read);
     }
-    CloseHandle(file);
     if (!ok || !hash.Finish(digest.sha256)) {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -15,5 +17,7 @@ struct FileDigest {
 // SHA-256 of a file's content, read in pieces, through the system's
 // cryptography (CNG); nothing when the file cannot be read.
 std::optional<FileDigest> Sha256OfFile(const std::wstring& path);
+// The same of a file opened for reading, from where its file pointer is.
+std::optional<FileDigest> Sha256OfOpenFile(HANDLE file);
 
 } // namespace platform

@@ -1,7 +1,9 @@
 #include "script/command_line.h"
 
 #include "res/resource.h"
+#include "script/approved_list.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -53,6 +55,11 @@ std::optional<int> ParsePort(std::string text) {
     return port && *port >= 1 && *port <= 16 ? port : std::nullopt;
 }
 
+std::optional<int> ParseCount(const std::string& text, int low, int high) {
+    const std::optional<int> count = ParseInt(text, false);
+    return count && *count >= low && *count <= high ? count : std::nullopt;
+}
+
 std::optional<int> ParseTarget(const std::string& text) {
     const std::string name = Lower(text);
     if (name == "prim") {
@@ -83,6 +90,20 @@ bool ApplyValue(Request& r, const std::string& name, const std::string& value) {
     if (name == "retry") {
         r.retry = ParseInt(value, true);
         return r.retry.has_value();
+    }
+    if (name == "timeout") {
+        r.timeoutSeconds = ParseCount(value, 1, 86400); // up to a day
+        return r.timeoutSeconds.has_value();
+    }
+    if (name == "attempts") {
+        const std::optional<int> attempts = ParseCount(value, 1, 10);
+        r.attempts = attempts.value_or(1);
+        return attempts.has_value();
+    }
+    if (name == "sha256") {
+        const std::optional<std::string> hash = Sha256Value(value);
+        r.sha256 = hash.value_or("");
+        return hash.has_value();
     }
     r.logPath = value; // "log"
     return !value.empty();
@@ -141,8 +162,10 @@ ParseResult ParseRequest(const std::vector<std::string>& arguments,
             }
         }
         seen.push_back(name);
-        const bool known = name == "port" || name == "address" || name == "target" ||
-                           name == "retry" || name == "log";
+        static const char* const kWithValue[] = {"port", "address", "target",   "retry",
+                                                 "log",  "timeout", "attempts", "sha256"};
+        const bool known =
+            std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue);
         if (bool* flag = FlagOf(r, name)) {
             if (colon != std::string::npos) {
                 return Refuse(text, IDS_SCRIPT_BAD_VALUE, argument);

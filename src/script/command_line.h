@@ -19,6 +19,9 @@ struct Request {
     std::optional<int> retry;
     std::string file;
     std::string logPath;
+    std::optional<int> timeoutSeconds; // a run without progress for this long is aborted
+    int attempts = 1;                  // runs of a CPM in all while its run ends in a line fault
+    std::string sha256;                // the file's hash, lower-case hex; "": not checked
     bool wait = false;
     bool quiet = false;
     bool keepGoing = false;

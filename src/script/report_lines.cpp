@@ -4,6 +4,7 @@
 #include "run/run_description.h"
 #include "script/command_line.h"
 #include "script/outcomes.h"
+#include "settings/settings_path.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,11 +18,6 @@ std::string TwoDigits(int value) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d", value);
     return text;
-}
-
-bool IsAbsolutePath(const std::string& path) {
-    return (path.size() >= 2 && path[1] == ':') ||
-           (!path.empty() && (path[0] == '\\' || path[0] == '/'));
 }
 
 } // namespace
@@ -127,9 +123,13 @@ std::string RecordHeader() {
            "seconds\r\n";
 }
 
-std::string RecordLine(const RunFacts& f) {
+std::string RecordLine(const RunFacts& f, const platform::TextLookup& text) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", f.seconds);
+    const std::string shown =
+        f.approvedName.empty()
+            ? f.text
+            : platform::FormatText(text(IDS_APPROVED_SUFFIX), {f.text, f.approvedName});
     const std::string fields[] = {IsoUtc(f.time),
                                   f.computer,
                                   f.user,
@@ -141,7 +141,7 @@ std::string RecordLine(const RunFacts& f) {
                                   f.sha256,
                                   f.outcome,
                                   f.code ? std::to_string(*f.code) : "",
-                                  f.text,
+                                  shown,
                                   seconds};
     std::string line;
     for (const std::string& field : fields) {
@@ -161,12 +161,7 @@ std::string HexText(const unsigned char* bytes, size_t count) {
 }
 
 std::string RecordPathSetting(ProfileStore& profile, const std::string& settingsPath) {
-    const std::string path = profile.GetString("LOG", "FILE", "");
-    if (path.empty() || IsAbsolutePath(path)) {
-        return path;
-    }
-    const size_t slash = settingsPath.find_last_of("\\/");
-    return (slash == std::string::npos ? "" : settingsPath.substr(0, slash + 1)) + path;
+    return settings::PathBesideSettings(profile.GetString("LOG", "FILE", ""), settingsPath);
 }
 
 } // namespace script

@@ -35,7 +35,8 @@ struct RunFacts {
     // For the record only.
     std::string computer, user;
     std::optional<uint64_t> size;
-    std::string sha256; // lower-case hex; empty when the file could not be read
+    std::string sha256;       // lower-case hex; empty when the file could not be read
+    std::string approvedName; // the approved list's name for the file, if any
 };
 
 // The facts of a run of these settings (file: the path as the settings hold it).
@@ -53,7 +54,8 @@ std::string ConsoleLine(const RunFacts& facts);
 // The download record: CSV after RFC 4180, one line per run, CR LF.
 std::string CsvField(const std::string& value);
 std::string RecordHeader();
-std::string RecordLine(const RunFacts& facts);
+// The text column names the approved list's name for the file after the text.
+std::string RecordLine(const RunFacts& facts, const platform::TextLookup& text);
 std::string HexText(const unsigned char* bytes, size_t count);
 
 // The record named by the settings file's [LOG] FILE= ("" for none); a

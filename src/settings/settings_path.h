@@ -14,4 +14,8 @@ std::string SettingsPathForProgram(const std::string& programPath);
 // opened with it; the quotes and trailing blanks are not part of the path.
 std::string FirmwarePathFromCommandLine(const std::string& commandLine);
 
+// A path that the settings file names (a record, a list): a relative one lies
+// beside the settings file, so it does not depend on the current folder.
+std::string PathBesideSettings(const std::string& path, const std::string& settingsPath);
+
 } // namespace settings

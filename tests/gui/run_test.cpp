@@ -492,6 +492,37 @@ INSTANTIATE_TEST_SUITE_P(
                     AwakeCase{"Failed", "0/9 100/3 200/3 -305/3", false, "Tavro Download - Error"}),
     [](const testing::TestParamInfo<AwakeCase>& info) { return info.param.name; });
 
+// With the settings file's approved list, a file not on it is refused before
+// any library call; one on it is downloaded, under the list's name in the record.
+TEST_F(DownloadRun, OnlyFirmwareOnTheApprovedListIsDownloaded) {
+    Script("0/9 500/7");
+    const std::string sha256 = "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f";
+    CopyFromBin(L"samples\\cpm4012_app_3.2.1.fdl", m_dir.Path(), L"main.fdl");
+    const std::string file = m_dir.FileUtf8(L"main.fdl");
+    WriteFileBytes(m_dir.File(L"tavro.ini"),
+                   ValidIni("[LOG]\r\nFILE=record.csv\r\n[FIRMWARE]\r\nAPPROVED=approved.txt\r\n"));
+    WriteFileBytes(m_dir.File(L"approved.txt"), std::string(64, 'a') + "  CPM4012 boot 1.0.3\r\n");
+    RunModal(m_dlg, [&](HWND main) {
+        SetItemTextOf(main, IDC_EDIT_FILE, file);
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_EDIT_FILE, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_EDIT_FILE)));
+        Click(main, IDC_BUTTON_DOWNLOAD);
+        WriteFileBytes(m_dir.File(L"approved.txt"), sha256 + "  CPM4012 app 3.2.1\r\n");
+        PostClick(main, IDC_BUTTON_DOWNLOAD);
+        EXPECT_TRUE(WaitForCaption(main, "Tavro Download - OK"));
+    });
+    EXPECT_EQ(m_boxes.Texts(),
+              std::vector<std::string>{"The firmware file " + file +
+                                       " is not approved firmware.\nIts SHA-256 " + sha256 +
+                                       " is not on the list of approved firmware."});
+    EXPECT_EQ(Calls("InitDownload").size(), 1u); // none for the refused file
+    const std::string record = ReadFileBytes(m_dir.File(L"record.csv"));
+    EXPECT_NE(record.find("," + file + ",79439," + sha256 +
+                          ",downloaded,500,Download successful! (approved: CPM4012 app 3.2.1),"),
+              std::string::npos)
+        << record;
+}
+
 struct RefusedCase {
     const char* name;
     const char* portMask;

@@ -4,6 +4,7 @@
 #include "app/script_mode.h"
 #include "dialog_driver.h"
 #include "platform/console.h"
+#include "platform/text.h"
 #include "program_runner.h"
 #include "res/resource.h"
 #include "test_support.h"
@@ -84,7 +85,12 @@ struct ExitRow {
     DWORD exitCode;
     bool window;
     const char* said;
+    const char* approvedList = nullptr; // written as approved.txt beside the settings
 };
+
+// The settings with the plant's approved list switched on.
+const std::string kApprovedSettings =
+    std::string(kSettings) + "[FIRMWARE]\r\nAPPROVED=approved.txt\r\n";
 
 // clang-format off
 const ExitRow kExitRows[] = {
@@ -102,6 +108,16 @@ const ExitRow kExitRows[] = {
     {"Failed",          "[Script]\r\nReads=0/9 -217/2\r\n", kSettings, true, L"/download /quiet main.fdl", 4, false, "failed  -217"},
     {"FailedSeen",      "[Script]\r\nReads=0/9 100/1 200/3 -217/2\r\n", kSettings, true, L"/download main.fdl", 4, true, "Del CPR: Could not erase"},
     {"LibraryMissing",  kReads, kSettings, false, L"/download main.fdl",         5, false, "Wrong version or not present!"},
+    // The firmware file checked before any library call.
+    {"Sha256Matches",   kReads, kSettings, true, L"/download /quiet /sha256:92097A4C8656019C4927F5F069E6BD107A10932533DB7BD8E8825A55D9C2AB7F main.fdl", 0, false, "  downloaded"},
+    {"Sha256Wrong",     kReads, kSettings, true, L"/download /quiet /sha256:0000000000000000000000000000000000000000000000000000000000000000 main.fdl", 2, false,
+     "main.fdl is not the one /sha256 asks for: its SHA-256 is 92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f, not 0000000000000000000000000000000000000000000000000000000000000000."},
+    {"Approved",        kReads, kApprovedSettings.c_str(), true, L"/download /quiet main.fdl", 0, false, "  downloaded", "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f  CPM4012 app 3.2.1\r\n"},
+    {"NotApproved",     kReads, kApprovedSettings.c_str(), true, L"/download /quiet main.fdl", 2, false,
+     "main.fdl is not approved firmware. Its SHA-256 92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f is not on the list", "# none released yet\r\n"},
+    {"ListUnreadable",  kReads, kApprovedSettings.c_str(), true, L"/download /quiet main.fdl", 2, false, "approved.txt cannot be read."},
+    {"ListMalformed",   kReads, kApprovedSettings.c_str(), true, L"/download /quiet main.fdl", 2, false,
+     "approved.txt cannot be used: its line 2, \"CPM4012 app 3.2.1\", is neither", "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f\r\nCPM4012 app 3.2.1\r\n"},
 };
 // clang-format on
 
@@ -112,6 +128,9 @@ TEST(Scripted, ExitCodes) {
         SCOPED_TRACE(row.name);
         ScriptFolder folder;
         folder.Prepare(row.standIn, row.settings, row.withVardel);
+        if (row.approvedList) {
+            WriteFileBytes(folder.m_dir.File(L"approved.txt"), row.approvedList);
+        }
         bool sawWindow = false;
         EXPECT_EQ(folder.Run(row.arguments,
                              [&](ProgramRun& run) {
@@ -124,6 +143,9 @@ TEST(Scripted, ExitCodes) {
                              }),
                   row.exitCode);
         EXPECT_EQ(sawWindow, row.window);
+        if (row.exitCode == 2) {
+            EXPECT_TRUE(folder.InitAddresses().empty()) << "refused before any library call";
+        }
         EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
         if (row.settings) {
             EXPECT_EQ(ReadFileBytes(folder.Ini()), row.settings);
@@ -131,6 +153,30 @@ TEST(Scripted, ExitCodes) {
             EXPECT_FALSE(FileExists(folder.Ini()));
         }
     }
+}
+
+// From the check on, the file that is flashed cannot be changed, deleted or
+// renamed: read only, as the library reads it.
+TEST(Scripted, FileIsHeldAgainstWritersWhileItsRunGoesOn) {
+    ScriptFolder folder;
+    folder.Prepare("[Script]\r\nReads=0/9 10/3 20/3 30/3 40/3 50/3 60/3 70/3 80/3 500/7\r\n");
+    const std::wstring file = folder.m_dir.File(L"main.fdl");
+    const auto opens = [&file](DWORD access) {
+        const HANDLE handle = CreateFileW(file.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+        return handle != INVALID_HANDLE_VALUE && CloseHandle(handle);
+    };
+    EXPECT_EQ(
+        folder.Run(L"/download /quiet /sha256:" + platform::Widen(kSampleSha256) + L" main.fdl",
+                   [&](ProgramRun&) {
+                       ASSERT_TRUE(WaitUntil([&] { return !folder.InitAddresses().empty(); }));
+                       EXPECT_FALSE(opens(GENERIC_WRITE));
+                       EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+                       EXPECT_FALSE(DeleteFileW(file.c_str()));
+                       EXPECT_TRUE(opens(GENERIC_READ));
+                   }),
+        0u);
+    EXPECT_TRUE(opens(GENERIC_WRITE));
 }
 
 // CPM 5 of 3, 5, 7 fails: the sequence stops there, or goes on when asked to.

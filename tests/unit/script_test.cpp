@@ -1,9 +1,12 @@
 // Scripted downloads: the command line, the sequence rules, the console
 // lines and the download record's CSV.
 #include "memory_profile.h"
+#include "script/approved_list.h"
 #include "script/command_line.h"
 #include "script/outcomes.h"
+#include "script/firmware_check.h"
 #include "script/report_lines.h"
+#include "script/retry_rule.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +31,9 @@ std::string Parsed(const std::vector<std::string>& arguments) {
     text += r.retry ? " retry=" + std::to_string(*r.retry) : "";
     text += r.file.empty() ? "" : " file=" + r.file;
     text += r.logPath.empty() ? "" : " log=" + r.logPath;
+    text += r.timeoutSeconds ? " timeout=" + std::to_string(*r.timeoutSeconds) : "";
+    text += r.attempts != 1 ? " attempts=" + std::to_string(r.attempts) : "";
+    text += r.sha256.empty() ? "" : " sha256=" + r.sha256;
     return text + (r.wait ? " wait" : "") + (r.quiet ? " quiet" : "") +
            (r.keepGoing ? " keepgoing" : "");
 }
@@ -39,7 +45,10 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
     };
     const char* const kUnknown = "Unknown switch %s.\nTavroDownload.exe /? lists the switches.";
     const char* const kBad = "Bad value in %s.\nTavroDownload.exe /? lists the switches.";
-    const auto with = [](const char* format, const char* what) {
+    const std::string kHash = "92097A4C8656019C4927F5F069E6BD107A10932533DB7BD8E8825A55D9C2AB7F";
+    const std::string kLowerHash =
+        "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f";
+    const auto with = [](const char* format, const std::string& what) {
         return platform::FormatText(format, {what});
     };
     const Row rows[] = {
@@ -66,6 +75,15 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
         {{"/download", "/retry:99999999999"}, with(kBad, "/retry:99999999999")},
         {{"/download", "/log:"}, with(kBad, "/log:")},
         {{"/download", "/address:9-5"}, with(kBad, "/address:9-5")},
+        {{"/download", "/timeout:86400", "/Attempts:10", "/SHA256:" + kHash},
+         "download timeout=86400 attempts=10 sha256=" + kLowerHash},
+        {{"/download", "/timeout:1", "/attempts:1"}, "download timeout=1"},
+        {{"/download", "/timeout:0"}, with(kBad, "/timeout:0")},
+        {{"/download", "/timeout:86401"}, with(kBad, "/timeout:86401")},
+        {{"/download", "/attempts:0"}, with(kBad, "/attempts:0")},
+        {{"/download", "/attempts:11"}, with(kBad, "/attempts:11")},
+        {{"/download", "/sha256:" + kHash.substr(1)}, with(kBad, "/sha256:" + kHash.substr(1))},
+        {{"/download", "/sha256:x" + kHash.substr(1)}, with(kBad, "/sha256:x" + kHash.substr(1))},
         {{"/download", "/port:1", "/PORT:2"}, "/PORT:2 is given twice."},
         {{"/download", "/download"}, "/download is given twice."},
         {{"/download", "a.fdl", "b.fdl"},
@@ -175,7 +193,7 @@ TEST(ScriptReport, ConsoleAndRecordLines) {
     refusal.text = "No firmware file selected.";
     EXPECT_EQ(script::ConsoleLine(refusal),
               "2025-12-01T23:59:59Z  Broadcast  refused  No firmware file selected.");
-    EXPECT_EQ(script::RecordLine(Facts("failed", -217, "Del CPR: x")),
+    EXPECT_EQ(script::RecordLine(Facts("failed", -217, "Del CPR: x"), kTable),
               "2025-01-31T03:02:07Z,BENCH-2,\"Jörg \"\"JM\"\" M\",COM1,5,red,\"C:\\fw\\a,b.fdl\","
               "80123,00ff,failed,-217,Del CPR: x,12.3\r\n");
     EXPECT_EQ(script::RecordHeader(), "time_utc,computer,user,port,address,target,file,size,"
@@ -203,7 +221,71 @@ TEST(ScriptReport, RecordPathOfTheSettingsFile) {
     for (const auto& [value, path] : rows) {
         MemoryProfile profile;
         (void)profile.WriteString("LOG", "FILE", value); // its result does not matter here
+        (void)profile.WriteString("FIRMWARE", "APPROVED", value);
         EXPECT_EQ(script::RecordPathSetting(profile, "c:\\tools\\tavrodownload.ini"), path);
+        EXPECT_EQ(script::ApprovedListSetting(profile, "c:\\tools\\tavrodownload.ini"), path);
+    }
+}
+
+TEST(ScriptRetries, OnlyFaultsOfTheLineAreRetried) {
+    for (int code : {-101, -106, -204, -305, -401, -503, -606, -704}) {
+        EXPECT_TRUE(script::IsLineFault(code)) << code;
+    }
+    for (int code : {-1, -9, -107, -113, -217, -600, -617, -700, -701, -702, -703, -801, 0, 500}) {
+        EXPECT_FALSE(script::IsLineFault(code)) << code;
+    }
+}
+
+const std::string kA(64, 'a'), kB(64, 'b');
+
+TEST(ApprovedList, EntriesCommentsAndTheFirstBadLine) {
+    struct Row {
+        std::string text;
+        int badLine; // 0: valid
+        std::string bad;
+    };
+    const Row rows[] = {
+        {"\xEF\xBB\xBF# releases\r\n" + std::string(64, 'A') + "  CPM4012 app 3.2.1 \r\n\r\n \t\n" +
+             kB + "\n" + kB + "\tlater\n" + kB.substr(0, 63) + "c",
+         0, ""},
+        {"# only\n" + kA + "x\n", 2, kA + "x"},
+        {kA.substr(1) + "\r\n", 1, kA.substr(1)},
+        {" " + kA + "\n", 1, " " + kA},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF" + kA, 1, "\xEF\xBB\xBF" + kA},
+    };
+    for (const Row& row : rows) {
+        const script::ApprovedListParse parse = script::ParseApprovedList(row.text);
+        EXPECT_EQ(parse.list.has_value(), row.badLine == 0) << row.text;
+        EXPECT_EQ(parse.badLineNumber, row.badLine) << row.text;
+        EXPECT_EQ(parse.badLine, row.bad) << row.text;
+    }
+    EXPECT_EQ(script::ParseApprovedList(rows[0].text).list->NameOf(kA), "CPM4012 app 3.2.1");
+}
+
+// The list's faults refuse every file, even one it names; then the file's own.
+TEST(ApprovedList, VerdictOnAFile) {
+    const std::string list = kA + " app 3.2.1\n";
+    struct Row {
+        std::optional<std::string> sha256;
+        std::string expected;
+        std::optional<std::string> listText; // nothing: no list
+        const char* refusal;                 // a part of it; "" for none
+        const char* name;
+    };
+    const Row rows[] = {
+        {kA, kA, list, "", "app 3.2.1"},
+        {kB, "", list, " is not approved firmware.\nIts SHA-256 bbbb", ""},
+        {std::nullopt, kA, list, "x.fdl cannot be read", ""},
+        {kA, kA, list + "x\n", "L.txt cannot be used: its line 2, \"x\",", ""},
+    };
+    for (const Row& row : rows) {
+        const script::FirmwareVerdict verdict = script::JudgeFirmware(
+            {"C:\\fw\\x.fdl", row.sha256, row.expected, row.listText ? "L.txt" : "", row.listText},
+            kTable);
+        EXPECT_TRUE(*row.refusal ? verdict.refusal.find(row.refusal) != std::string::npos
+                                 : verdict.refusal.empty())
+            << verdict.refusal;
+        EXPECT_EQ(verdict.approvedName, row.name);
     }
 }
 

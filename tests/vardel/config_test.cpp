@@ -134,6 +134,8 @@ TEST(SimConfig, ReadsEveryKey) {
                                            "Percent=40\n"
                                            "Failures=2\n"
                                            "NoAnswer=1\n"
+                                           "Runs=2\n"
+                                           "Stall=1\n"
                                            "[Script]\n"
                                            "Reads=0/9 3/0 250/5 499/6 500/7\n"
                                            "InitResult=-9\n"
@@ -158,6 +160,8 @@ TEST(SimConfig, ReadsEveryKey) {
     EXPECT_EQ(config.fault->Code(), -317);
     EXPECT_EQ(config.fault->percent, 40);
     EXPECT_EQ(config.fault->failures, 2);
+    EXPECT_TRUE(config.fault->stall);
+    EXPECT_EQ(config.faultRuns, 2);
     EXPECT_TRUE(config.noAnswer);
     ASSERT_EQ(config.script.reads.size(), 5u);
     EXPECT_EQ(config.script.reads[2].status, 250);
@@ -218,6 +222,9 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"[Fault]\nPhase=3\nCondition=17\nPercent=101",
                     [](const SimConfig& c) { return c.fault && c.fault->percent == 0; }},
         InvalidCase{"[Fault]\nInitError=5", [](const SimConfig& c) { return !c.initError; }},
+        InvalidCase{"[Fault]\nStall=1", [](const SimConfig& c) { return !c.fault; }},
+        InvalidCase{"[Fault]\nPhase=3\nStall=2", [](const SimConfig& c) { return !c.fault; }},
+        InvalidCase{"[Fault]\nRuns=0", [](const SimConfig& c) { return !c.faultRuns; }},
         InvalidCase{"[Script]\nReads=0/9 x",
                     [](const SimConfig& c) { return !c.script.Scripted(); }},
         InvalidCase{"[Script]\nInitResult=none",

@@ -16,9 +16,17 @@ public:
             onWait(seconds);
         }
     }
+    // A stalled run's look for its abort: the clock stands still.
+    void Hold() override {
+        ++holds;
+        if (onWait) {
+            onWait(Now());
+        }
+    }
     double Now() const { return waits.empty() ? 0.0 : waits.back(); }
 
     int starts = 0;
+    int holds = 0;
     std::vector<double> waits;
     std::function<void(double)> onWait;
 };

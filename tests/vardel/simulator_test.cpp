@@ -244,6 +244,53 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"SilenceForAnotherAddress", "[Fault]\nAddress=5\nNoAnswer=1\n", 1, 500, 7}),
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
+struct RunsCase {
+    const char* name;
+    const char* config;
+    std::vector<std::pair<int, int32_t>> runs; // address; InitDownload's refusal or the end
+};
+
+void PrintTo(const RunsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FirstRuns : public SimulatorTest, public testing::WithParamInterface<RunsCase> {};
+
+// Every InitDownload counts as a run of its address; a stalled run ends only
+// when it is aborted.
+TEST_P(FirstRuns, AreStruckByTheFaultAndTheLaterOnesNot) {
+    for (const auto& [address, expected] : GetParam().runs) {
+        InitRequest request = DefaultRequest(kFile);
+        request.targetAndAddress = address;
+        const int32_t handle = Init(GetParam().config, request);
+        if (handle < 0) {
+            EXPECT_EQ(handle, expected);
+            continue;
+        }
+        const int holdsBefore = m_pacer.holds;
+        const DownloadStatus end = RunToEnd(handle, [&](double) {
+                                       if (m_pacer.holds == holdsBefore + 3) {
+                                           m_sim.AbortDownload(handle);
+                                       }
+                                   }).back();
+        EXPECT_EQ(end.status, expected) << "CPM " << address;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Configs, FirstRuns,
+    testing::Values(RunsCase{"LineFaultTwiceAtOneAddress",
+                             "[CPM]\nCOM1=1-9\n[Fault]\nAddress=5\nRuns=2\nPhase=3\nCondition=4\n"
+                             "Failures=9\n",
+                             {{5, -304}, {6, 500}, {5, -304}, {5, 500}, {6, 500}}},
+                    RunsCase{"EachAddressCountedApart",
+                             "[CPM]\nCOM1=1-9\n[Fault]\nRuns=1\nPhase=2\nCondition=17\n",
+                             {{5, -217}, {6, -217}, {5, 500}, {6, 500}}},
+                    RunsCase{"StallOfTheFirstRun",
+                             "[Fault]\nRuns=1\nPhase=3\nPercent=50\nStall=1\n",
+                             {{1, -701}, {1, 500}}}),
+    [](const testing::TestParamInfo<RunsCase>& info) { return std::string(info.param.name); });
+
 TEST_F(SimulatorTest, DataBrokenBeyondWhatInitReadsFailsWhilePreparing) {
     std::string records;
     for (uint32_t chunk = 0; records.size() <= vardel::kInitScanBudget; ++chunk) {

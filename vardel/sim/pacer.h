@@ -11,6 +11,9 @@ public:
     virtual void Start() = 0;
     // Returns once the simulated clock has reached `seconds`.
     virtual void WaitUntil(double seconds) = 0;
+    // Lets a little real time pass while the simulated clock stands still:
+    // a stalled run looks again for its abort.
+    virtual void Hold() = 0;
 };
 
 } // namespace vardel

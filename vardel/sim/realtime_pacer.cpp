@@ -14,4 +14,9 @@ void RealTimePacer::WaitUntil(double seconds) {
     std::this_thread::sleep_until(deadline);
 }
 
+void RealTimePacer::Hold() {
+    // Short enough that an abort ends a stalled run well within a status read.
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 } // namespace vardel

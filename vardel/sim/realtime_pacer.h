@@ -15,6 +15,7 @@ public:
 
     void Start() override;
     void WaitUntil(double seconds) override;
+    void Hold() override;
 
 private:
     double m_speedFactor;

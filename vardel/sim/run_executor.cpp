@@ -67,6 +67,9 @@ public:
                     if (placed.site.step != s || placed.site.block != b) {
                         continue;
                     }
+                    if (placed.fault.stall) {
+                        return Stall();
+                    }
                     const Attempts attempts = Endure(placed.fault, seconds);
                     if (attempts == Attempts::Aborted) {
                         return Publish({code::kCancelled, phase::kEnded});
@@ -88,6 +91,14 @@ private:
     DownloadStatus Publish(DownloadStatus status) {
         m_hooks.publish(status);
         return status;
+    }
+
+    // Nothing more happens, not even a status, until the run is aborted.
+    DownloadStatus Stall() {
+        while (!m_hooks.aborted()) {
+            m_pacer.Hold();
+        }
+        return Publish({code::kCancelled, phase::kEnded});
     }
 
     enum class Attempts { Through, Failed, Aborted };

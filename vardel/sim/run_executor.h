@@ -32,8 +32,9 @@ struct RunHooks {
 // status at the start of each step and after each block: progress 0..499 of
 // the planned time, then 500 with phase 7. An abort takes effect before the
 // next block (-701 with phase 7); a fault that the retries do not cure ends
-// the run with its code and the phase of the step it struck. Returns the last
-// status published.
+// the run with its code and the phase of the step it struck; a stall holds
+// the run where it strikes, publishing nothing, until the abort. Returns the
+// last status published.
 DownloadStatus ExecutePlan(const RunPlan& plan, const std::vector<Fault>& faults, int retry,
                            const TimingConstants& timing, Pacer& pacer, const RunHooks& hooks);
 

@@ -7,9 +7,10 @@
 namespace vardel {
 
 ModelledSession::ModelledSession(InitRequest request, SimConfig config, FirmwareOpener opener,
-                                 TimingConstants timing)
+                                 TimingConstants timing, int run)
     : m_request(std::move(request)), m_config(std::move(config)), m_opener(std::move(opener)),
-      m_timing(timing), m_status(vardel_api::PackDownloadStatus(0, phase::kPreparing)) {}
+      m_timing(timing), m_run(run), m_status(vardel_api::PackDownloadStatus(0, phase::kPreparing)) {
+}
 
 DownloadStatus ModelledSession::Status() {
     return vardel_api::SplitDownloadStatus(m_status.load());
@@ -44,7 +45,7 @@ void ModelledSession::Unclaim() {
 
 std::vector<Fault> ModelledSession::Faults() const {
     std::vector<Fault> faults;
-    const bool strikes = m_config.FaultStrikes(m_request.Address());
+    const bool strikes = m_config.FaultStrikes(m_request.Address(), m_run);
     if ((m_config.noAnswer && strikes) || !m_config.Answers(m_request.port, m_request.Address())) {
         faults.push_back({codephase::kInitFdl, kConditionNoResponse, 0, Fault::kPermanent});
     }

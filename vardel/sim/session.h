@@ -40,8 +40,10 @@ public:
 // the run plan on the pacer's clock with the configured faults.
 class ModelledSession : public Session {
 public:
+    // run: how many runs to its CPM address InitDownload has counted, this one
+    // included, for the faults of the first runs only.
     ModelledSession(InitRequest request, SimConfig config, FirmwareOpener opener,
-                    TimingConstants timing);
+                    TimingConstants timing, int run);
 
     DownloadStatus Status() override;
     void Abort() override;
@@ -58,6 +60,7 @@ private:
     const SimConfig m_config;
     const FirmwareOpener m_opener;
     const TimingConstants m_timing;
+    const int m_run;
     std::atomic<int64_t> m_status;
     std::atomic<bool> m_abort{false};
     std::mutex m_mutex;

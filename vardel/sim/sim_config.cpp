@@ -105,7 +105,10 @@ void ReadFaults(const IniText& ini, SimConfig& config) {
     ReadInt(ini, "Fault", "Condition", 1, 99, fault.condition);
     ReadInt(ini, "Fault", "Percent", 0, 100, fault.percent);
     ReadInt(ini, "Fault", "Failures", 0, 255, fault.failures);
-    if (fault.phase != 0 && fault.condition != 0) {
+    int stall = 0;
+    ReadInt(ini, "Fault", "Stall", 0, 1, stall);
+    fault.stall = stall != 0;
+    if (fault.phase != 0 && (fault.condition != 0 || fault.stall)) {
         config.fault = fault;
     }
     int noAnswer = 0;
@@ -114,6 +117,9 @@ void ReadFaults(const IniText& ini, SimConfig& config) {
     ReadInt(ini, "Fault", "Address", 0, 255, address);
     if (address >= 0) {
         config.faultAddress = address;
+    }
+    if (const auto runs = ReadNumber(ini, "Fault", "Runs", 1, std::numeric_limits<int>::max())) {
+        config.faultRuns = static_cast<int>(*runs);
     }
     config.noAnswer = noAnswer != 0;
 }
@@ -150,8 +156,8 @@ bool SimConfig::Answers(int port, int address) const {
     return address == kBroadcast ? !cpms->second.empty() : cpms->second.count(address) > 0;
 }
 
-bool SimConfig::FaultStrikes(int address) const {
-    return !faultAddress || *faultAddress == address;
+bool SimConfig::FaultStrikes(int address, int run) const {
+    return (!faultAddress || *faultAddress == address) && (!faultRuns || run <= *faultRuns);
 }
 
 SimConfig ReadSimConfig(const std::string& iniText) {

@@ -44,13 +44,15 @@ struct SimConfig {
     std::optional<Fault> fault;
     bool noAnswer = false;
     std::optional<int> faultAddress; // the faults strike only runs to this CPM
+    std::optional<int> faultRuns;    // ... and only its first runs, this many
     // [Script]
     ScriptSettings script;
 
     // Broadcast (255) reaches the port's CPMs if there is one.
     bool Answers(int port, int address) const;
-    // Whether the [Fault] section applies to a run to this address.
-    bool FaultStrikes(int address) const;
+    // Whether the [Fault] section applies to a run to this address, the
+    // run-th (from 1) to it since the library was loaded.
+    bool FaultStrikes(int address, int run) const;
 };
 
 SimConfig ReadSimConfig(const std::string& iniText);

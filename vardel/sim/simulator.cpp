@@ -50,19 +50,24 @@ int32_t Simulator::GetCOMsStatus(const SimConfig& config) {
 int32_t Simulator::InitDownload(const InitRequest& request, const SimConfig& config,
                                 int32_t ostrelVersion) {
     UseConfig(config);
-    const int32_t result = Prepare(request, config, ostrelVersion);
+    const int32_t result = Prepare(request, config, ostrelVersion, CountRun(request.Address()));
     Log(InitDownloadLine(request, result));
     return result;
 }
 
+int Simulator::CountRun(int address) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return ++m_runsTo[address];
+}
+
 int32_t Simulator::Prepare(const InitRequest& request, const SimConfig& config,
-                           int32_t ostrelVersion) {
+                           int32_t ostrelVersion, int run) {
     const ScriptSettings& script = config.script;
     auto session = [&]() -> std::shared_ptr<Session> {
         if (script.Scripted()) {
             return std::make_shared<ScriptedSession>(script);
         }
-        return std::make_shared<ModelledSession>(request, config, m_opener, m_timing);
+        return std::make_shared<ModelledSession>(request, config, m_opener, m_timing, run);
     };
     // The script's answers come without any check, so a test of the program
     // needs neither a firmware file nor matching settings.
@@ -90,7 +95,7 @@ int32_t Simulator::Prepare(const InitRequest& request, const SimConfig& config,
     if (ScanFirmware(*file, image, kInitScanBudget).outcome != ScanResult::Outcome::Valid) {
         return code::kDataError;
     }
-    if (config.initError && config.FaultStrikes(request.Address())) {
+    if (config.initError && config.FaultStrikes(request.Address(), run)) {
         return *config.initError;
     }
     return Register(session());

@@ -41,7 +41,10 @@ public:
     DownloadStatus GetDownloadStatus(int32_t handle);
 
 private:
-    int32_t Prepare(const InitRequest& request, const SimConfig& config, int32_t ostrelVersion);
+    int32_t Prepare(const InitRequest& request, const SimConfig& config, int32_t ostrelVersion,
+                    int run);
+    // Counts an InitDownload to this address; returns how many there were.
+    int CountRun(int address);
     int32_t Register(std::shared_ptr<Session> session, std::optional<int32_t> handle = {});
     std::shared_ptr<Session> Find(int32_t handle);
     void UseConfig(const SimConfig& config);
@@ -52,6 +55,7 @@ private:
     std::mutex m_mutex;
     std::map<int32_t, std::shared_ptr<Session>> m_sessions;
     int32_t m_nextHandle = 1;
+    std::map<int, int> m_runsTo; // InitDownload calls by CPM address
     std::string m_callLogPath;
     CallLog m_callLog;
 };
