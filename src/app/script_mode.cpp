@@ -16,11 +16,13 @@
 #include "script/approved_list.h"
 #include "script/command_line.h"
 #include "script/outcomes.h"
+#include "script/retry_rule.h"
 #include "script/report_lines.h"
 #include "run/stop_request.h"
 #include "settings/download_settings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -54,6 +56,8 @@ private:
     // The file against /sha256 and the approved list; the refusal, "" when it passes.
     std::string CheckFirmware(const std::string& file, ProfileStore& profile);
     void RunSequence(DownloadSettings& s, const std::string& libraryPath);
+    void RunAttempts(const DownloadSettings& s, const std::string& libraryPath);
+    bool PauseBeforeAttempt(int attempt);
     // The CPMs the sequence did not reach, and the summary: once.
     void EndSequence();
     void OnSessionEnd(bool ending);
@@ -93,8 +97,13 @@ private:
     DownloadSettings* m_pSettings = nullptr;
     std::vector<int> m_addresses;
     std::vector<run::Outcome> m_outcomes;
+    // The CPM being run: its attempt, and how its last attempt ended.
+    int m_nAttempt = 1;
+    std::optional<run::Outcome> m_currentOutcome;
+    bool m_bWorthAnotherAttempt = false;
     std::string m_sequenceText; // "CPM 5 (3 of 7)"
     bool m_bSequenceEnded = false;
+    std::string m_strRefusedFile;
     int m_nExitCode = 0;
 };
 
@@ -190,6 +199,7 @@ bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses
         refusal = CheckFirmware(s.m_strFilePath, profile);
     }
     if (!refusal.empty()) {
+        m_strRefusedFile = s.m_strFilePath; // the settings' file when none was given
         Refuse(run::Outcome::Refused, refusal);
         return false;
     }
@@ -208,11 +218,16 @@ void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::string& libr
     m_pSettings = &s;
     download::RunHost& host = *this;
     m_run = std::make_unique<download::DownloadRun>(m_library, host, m_stop);
+    run::PollOptions options;
+    if (m_request.timeoutSeconds) {
+        options.noProgressTimeout = std::chrono::seconds(*m_request.timeoutSeconds);
+    }
+    m_run->SetPollOptions(options);
     for (size_t i = 0; i < m_addresses.size() && !m_stop.Stopped(); ++i) {
         s.m_nCpmAddress = m_addresses[i];
         m_sequenceText = script::SequenceText(m_addresses[i], i + 1, m_addresses.size());
-        m_run->Run(s, libraryPath);
-        if (m_outcomes.size() <= i || !script::GoesOn(m_outcomes[i], m_request.keepGoing)) {
+        RunAttempts(s, libraryPath);
+        if (m_bSequenceEnded || !script::GoesOn(m_outcomes.back(), m_request.keepGoing)) {
             break;
         }
     }
@@ -223,11 +238,45 @@ void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::string& libr
     }
 }
 
+// One CPM: run again, after a pause, while its run ends in a fault a second
+// try can cure; its outcome is its last attempt's.
+void ScriptedDownloads::RunAttempts(const DownloadSettings& s, const std::string& libraryPath) {
+    for (m_nAttempt = 1;; ++m_nAttempt) {
+        m_run->Run(s, libraryPath);
+        if (m_nAttempt >= m_request.attempts || m_stop.Stopped() || !m_bWorthAnotherAttempt ||
+            !PauseBeforeAttempt(m_nAttempt)) {
+            break;
+        }
+    }
+    if (m_currentOutcome) { // not yet counted by the session's end
+        m_outcomes.push_back(*m_currentOutcome);
+        m_currentOutcome.reset();
+    }
+}
+
+// 2 s after the first attempt, 4 s after the second...: a line that was
+// disturbed has time to settle. Windows messages are answered meanwhile;
+// false: stopped during the pause.
+bool ScriptedDownloads::PauseBeforeAttempt(int attempt) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2 * attempt);
+    const auto stopped = [this] { return m_stop.Stopped(); };
+    while (std::chrono::steady_clock::now() < until && !stopped()) {
+        if (!platform::PumpMessagesUntil(until, stopped)) {
+            return false;
+        }
+    }
+    return !stopped();
+}
+
 void ScriptedDownloads::EndSequence() {
     if (m_bSequenceEnded) {
         return;
     }
     m_bSequenceEnded = true;
+    if (m_currentOutcome) { // the CPM whose run the session's end cut short
+        m_outcomes.push_back(*m_currentOutcome);
+        m_currentOutcome.reset();
+    }
     // The CPMs the sequence did not reach are named too: none may pass unseen.
     const size_t reached = m_outcomes.size();
     for (size_t i = reached; i < m_addresses.size(); ++i) {
@@ -239,8 +288,10 @@ void ScriptedDownloads::EndSequence() {
                           ? ResourceText(IDS_NOT_RUN_STOPPED)
                           : platform::FormatText(ResourceText(IDS_NOT_RUN_AFTER),
                                                  {script::CpmName(m_addresses[reached - 1])});
-        RunFinished(*m_pSettings, notRun);
+        Report(script::FactsOf(*m_pSettings, notRun, ResourceText));
+        m_outcomes.push_back(notRun.outcome);
     }
+    m_nExitCode = script::WorstExitCode(m_outcomes);
     if (m_addresses.size() > 1) {
         Tell(script::SummaryLine(m_outcomes, ResourceText), false);
     }
@@ -261,7 +312,10 @@ void ScriptedDownloads::OnSessionEnd(bool ending) {
 
 void ScriptedDownloads::StatusWindowOpened(CDownloadStatusDlg& dlg) {
     dlg.DisableRepeat();
-    dlg.SetCaption(dlg.Caption() + " - " + m_sequenceText);
+    dlg.SetCaption(dlg.Caption() + " - " + m_sequenceText +
+                   (m_request.attempts > 1 ? ", attempt " + std::to_string(m_nAttempt) + " of " +
+                                                 std::to_string(m_request.attempts)
+                                           : ""));
     const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     SendMessageW(dlg.GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
@@ -280,7 +334,7 @@ void ScriptedDownloads::Refuse(run::Outcome outcome, const std::string& text) {
     facts.port = m_request.port.value_or(0);
     facts.address = m_request.addressText;
     facts.target = m_request.target ? run::ShortTargetName(*m_request.target) : "";
-    facts.file = m_request.file.empty() ? "" : platform::FullPath(m_request.file);
+    facts.file = m_request.file.empty() ? m_strRefusedFile : platform::FullPath(m_request.file);
     facts.outcome = script::OutcomeWord(outcome, ResourceText);
     facts.text = script::OneLine(text);
     Report(facts);
@@ -294,11 +348,16 @@ void ScriptedDownloads::Report(const script::RunFacts& facts) {
     m_record.Write(facts);
 }
 
+// Every attempt is told and recorded; the CPM counts once, with its last.
 void ScriptedDownloads::RunFinished(const DownloadSettings& settings,
                                     const run::RunResult& result) {
-    Report(script::FactsOf(settings, result, ResourceText));
-    m_outcomes.push_back(result.outcome);
-    m_nExitCode = script::WorstExitCode(m_outcomes);
+    script::RunFacts facts = script::FactsOf(settings, result, ResourceText);
+    if (m_request.attempts > 1) {
+        facts.text = script::AttemptText(m_nAttempt, m_request.attempts, facts.text, ResourceText);
+    }
+    Report(facts);
+    m_currentOutcome = result.outcome;
+    m_bWorthAnotherAttempt = script::IsWorthAnotherAttempt(result);
 }
 
 } // namespace

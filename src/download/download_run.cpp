@@ -172,7 +172,7 @@ run::RunResult DownloadRun::PollDownload() {
             m_host.SessionWindow(),
             platform::FormatText(platform::LoadResString(IDS_SESSION_BLOCK_REASON),
                                  {m_strDownloadInfo}));
-        end = run::PollDownload(poll, m_stop, ResourceText, m_nLastPercent);
+        end = run::PollDownload(poll, m_stop, ResourceText, m_nLastPercent, m_pollOptions);
     }
     poll.Ended(end.end);
     m_bPolling = false;
@@ -184,7 +184,7 @@ run::RunResult DownloadRun::PollDownload() {
         m_library.KeepLoaded();
         m_stop.TakeAfterRun();
     }
-    return run::ResultOfEnd(end, ResourceText);
+    return run::ResultOfEnd(end, ResourceText, m_pollOptions);
 }
 
 // Completes the result with the run's times and hands it to the host, once.

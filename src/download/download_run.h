@@ -3,6 +3,7 @@
 #include "download/download_library.h"
 #include "download/run_host.h"
 #include "download/status_dlg.h"
+#include "run/poll_loop.h"
 #include "run/stop_request.h"
 #include "settings/download_settings.h"
 
@@ -29,6 +30,8 @@ public:
     // has ended. true: the user pressed Repeat Download while it was polled,
     // and the caller starts the next run from its current fields.
     bool Run(const DownloadSettings& settings, const std::string& libraryPath);
+    // A script's runs: aborted when the library reports no progress this long.
+    void SetPollOptions(const run::PollOptions& options) { m_pollOptions = options; }
     bool IsPolling() const { return m_bPolling; }
     bool HasStatusWindow() const;
     // How the last run ended.
@@ -65,6 +68,7 @@ private:
     std::unique_ptr<CDownloadStatusDlg> m_pStatusDlg;
     std::string m_strDownloadInfo;
     int m_nLastPercent = 0;
+    run::PollOptions m_pollOptions;
     bool m_bPolling = false;
     // The run being made: its handle, settings, whether it was aborted and
     // whether its result has been given.

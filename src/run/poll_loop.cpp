@@ -14,6 +14,7 @@ std::string PercentCaption(int percent) {
 namespace {
 
 const int kEndNotConfirmed = 745;
+const int kTimedOut = 850;
 
 bool IsEnd(int status) {
     return status < 0 || status == vardel_api::kStatusFinished;
@@ -66,42 +67,82 @@ void ShowProgress(PollTarget& target, vardel_api::DownloadStatus read, int& last
 
 class Poll {
 public:
-    Poll(PollTarget& target, StopRequest& stop) : m_target(target), m_stop(stop) {}
+    using Time = PollTarget::Clock::time_point;
+
+    Poll(PollTarget& target, StopRequest& stop, const PollOptions& options)
+        : m_target(target), m_stop(stop), m_options(options), m_lastChange(target.Now()) {}
 
     // Waits until the next read is due, aborting the run as soon as a stop
-    // is asked for. false: stop polling now.
-    bool WaitForNextRead(PollTarget::Clock::time_point due) {
+    // is asked for or it has made no progress for too long. false: stop
+    // polling now.
+    bool WaitForNextRead(Time due) {
         const auto abortWanted = [this] { return m_stop.Stopped() && !m_abortSent; };
         while (m_target.Now() < due) {
             if (!m_target.WaitUntil(due, abortWanted)) {
                 return false;
             }
             if (abortWanted()) {
-                m_target.Abort();
-                m_abortSent = m_target.Now();
+                AbortNow();
             }
         }
-        return !(m_abortSent && m_stop.Leaving() && m_target.Now() - *m_abortSent >= kAbortGrace);
+        if (m_options.noProgressTimeout && !m_abortSent &&
+            m_target.Now() - m_lastChange >= *m_options.noProgressTimeout) {
+            m_timedOut = true;
+            AbortNow();
+        }
+        const bool leaving = m_stop.Leaving() || m_timedOut;
+        return !(m_abortSent && leaving && m_target.Now() - *m_abortSent >= kAbortGrace);
     }
+    // A read that did not end the run: progress when anything changed.
+    void Read(vardel_api::DownloadStatus read, Time at) {
+        if (!m_last || read.status != m_last->status || read.phase != m_last->phase) {
+            m_lastChange = at;
+        }
+        m_last = read;
+    }
+    bool TimedOut() const { return m_timedOut; }
 
 private:
+    void AbortNow() {
+        m_target.Abort();
+        m_abortSent = m_target.Now();
+    }
+
     PollTarget& m_target;
     StopRequest& m_stop;
-    std::optional<PollTarget::Clock::time_point> m_abortSent;
+    const PollOptions& m_options;
+    std::optional<Time> m_abortSent;
+    std::optional<vardel_api::DownloadStatus> m_last;
+    Time m_lastChange;
+    bool m_timedOut = false;
 };
 
 } // namespace
 
+std::string TimedOutText(std::chrono::seconds timeout, const platform::TextLookup& text) {
+    return platform::FormatText(text(kTimedOut), {std::to_string(timeout.count())});
+}
+
 PollEnd PollDownload(PollTarget& target, StopRequest& stop, const platform::TextLookup& text,
-                     int& lastPercent) {
+                     int& lastPercent, const PollOptions& options) {
     lastPercent = 0;
-    Poll poll(target, stop);
+    Poll poll(target, stop, options);
     PollEnd result;
+    // A run aborted for want of progress ends timed out, whatever the
+    // library says then, unless it says the download was finished after all.
+    const auto timedOut = [&] {
+        ShowFailure(target, TimedOutText(*options.noProgressTimeout, text));
+        result.end = RunEnd::TimedOut;
+        return result;
+    };
     // The first read comes one interval after the run was shown; each next
     // one an interval after the one before, however long a read took.
     PollTarget::Clock::time_point lastRead = target.Now();
     for (;;) {
         if (!poll.WaitForNextRead(lastRead + kPollInterval)) {
+            if (poll.TimedOut()) {
+                return timedOut();
+            }
             ShowFailure(target, text(kEndNotConfirmed));
             result.end = RunEnd::Stopped;
             return result;
@@ -111,9 +152,13 @@ PollEnd PollDownload(PollTarget& target, StopRequest& stop, const platform::Text
         result.hasStatus = true;
         result.status = read.status;
         if (IsEnd(read.status)) {
+            if (poll.TimedOut() && read.status != vardel_api::kStatusFinished) {
+                return timedOut();
+            }
             result.end = ShowEnd(target, text, read.status);
             return result;
         }
+        poll.Read(read, lastRead);
         ShowProgress(target, read, lastPercent);
     }
 }

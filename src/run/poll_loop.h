@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace run {
@@ -40,6 +41,13 @@ enum class RunEnd {
     Cancelled, // -701
     Failed,    // any other error code, shown in the status window
     Stopped,   // given up before the library reported an end
+    TimedOut,  // aborted because nothing changed for too long
+};
+
+struct PollOptions {
+    // A status and phase that stay the same this long: the run is aborted
+    // and ends timed out, unless the library reports it finished after all.
+    std::optional<std::chrono::seconds> noProgressTimeout;
 };
 
 struct PollEnd {
@@ -53,10 +61,13 @@ inline const char* const kCaptionIdle = "Tavro Download";
 // Reads the status every kPollInterval until the library reports an end,
 // keeping the caption and the status window up to date, then shows the end.
 // A stop request aborts the run at once; once the run is aborted and
-// stop.Leaving(), the wait for the end is given up after kAbortGrace.
-// lastPercent is the percentage last written into the caption.
+// stop.Leaving() (or it timed out), the wait for the end is given up after
+// kAbortGrace. lastPercent is the percentage last written into the caption.
 PollEnd PollDownload(PollTarget& target, StopRequest& stop, const platform::TextLookup& text,
-                     int& lastPercent);
+                     int& lastPercent, const PollOptions& options = {});
+
+// "No progress for 30 s: download aborted."
+std::string TimedOutText(std::chrono::seconds timeout, const platform::TextLookup& text);
 
 // The main window's caption while polling: "Tavro Download - 42%".
 std::string PercentCaption(int percent);

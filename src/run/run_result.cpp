@@ -8,9 +8,11 @@ namespace {
 const int kEndNotConfirmed = 745;
 }
 
-RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text) {
+RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text,
+                      const PollOptions& options) {
     RunResult result;
-    result.hasCode = end.end != RunEnd::Stopped;
+    // A run that timed out keeps the library's last word, whatever it was.
+    result.hasCode = end.end != RunEnd::Stopped && end.hasStatus;
     result.code = end.status;
     const int status = end.status;
     switch (end.end) {
@@ -29,6 +31,11 @@ RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text) {
     case RunEnd::Stopped:
         result.outcome = Outcome::Failed;
         result.text = text(kEndNotConfirmed);
+        break;
+    case RunEnd::TimedOut:
+        result.outcome = Outcome::TimedOut;
+        result.text =
+            TimedOutText(options.noProgressTimeout.value_or(std::chrono::seconds(0)), text);
         break;
     }
     return result;

@@ -17,6 +17,7 @@ enum class Outcome {
     Failed,         // an error code while polling, or an end never confirmed
     LibraryMissing, // Vardel.dll missing or unusable
     NotRun,         // a CPM of a sequence that was never started
+    TimedOut,       // aborted after no progress for too long
 };
 
 // A moment in UTC, to the second.
@@ -35,7 +36,9 @@ struct RunResult {
 
 // The result of a run that the library ended (500, -701, an error code) or
 // that ended without its end being confirmed (Stopped).
-RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text);
+// timeout: the one the run was polled with, for a run that timed out.
+RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text,
+                      const PollOptions& options = {});
 // InitDownload refused the run with this code.
 RunResult ResultOfStartError(int code, const platform::TextLookup& text);
 

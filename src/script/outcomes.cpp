@@ -22,6 +22,7 @@ const OutcomeRow kOutcomes[] = {
     {run::Outcome::Refused, 2, IDS_OUTCOME_REFUSED},
     {run::Outcome::StartRefused, 3, IDS_OUTCOME_START_REFUSED},
     {run::Outcome::Failed, 4, IDS_OUTCOME_FAILED},
+    {run::Outcome::TimedOut, 4, IDS_OUTCOME_TIMED_OUT},
     {run::Outcome::LibraryMissing, 5, IDS_OUTCOME_LIBRARY_MISSING},
 };
 
@@ -32,7 +33,7 @@ const OutcomeRow& RowOf(run::Outcome outcome) {
         }
     }
     // Every outcome has its row; one without would count as failed, never as more.
-    return kOutcomes[5];
+    return kOutcomes[5]; // failed
 }
 
 } // namespace

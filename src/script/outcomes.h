@@ -11,8 +11,8 @@ namespace script {
 // What a script and the download record make of an outcome. One table holds
 // each outcome's exit code and word; a worse outcome has a higher code.
 
-// 0 downloaded, 1 cancelled or not run, 2 refused, 3 start refused, 4 failed,
-// 5 library missing.
+// 0 downloaded, 1 cancelled or not run, 2 refused, 3 start refused, 4 failed
+// or timed out, 5 library missing.
 int ExitCode(run::Outcome outcome);
 // "downloaded", "failed", ...: the outcome's word in the console and the record.
 std::string OutcomeWord(run::Outcome outcome, const platform::TextLookup& text);

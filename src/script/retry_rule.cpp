@@ -16,6 +16,18 @@ bool IsLineFault(int code) {
     return condition >= 1 && condition <= 6;
 }
 
+bool IsWorthAnotherAttempt(const run::RunResult& result) {
+    switch (result.outcome) {
+    case run::Outcome::TimedOut:
+        return true;
+    case run::Outcome::StartRefused:
+    case run::Outcome::Failed:
+        return result.hasCode && IsLineFault(result.code);
+    default:
+        return false;
+    }
+}
+
 std::string AttemptText(int attempt, int attempts, const std::string& text,
                         const platform::TextLookup& lookup) {
     return platform::FormatText(lookup(IDS_ATTEMPT),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/string_table.h"
+#include "run/run_result.h"
 
 #include <string>
 
@@ -17,6 +18,11 @@ namespace script {
 // A run that /timeout ended is retried too; that end is an outcome of its
 // own, not a library code, and its caller decides it.
 bool IsLineFault(int code);
+
+// Whether a run that ended so is worth another attempt: a line fault, from
+// InitDownload or while polling, or no progress for too long. Never a stop,
+// a cancel, a refusal or an end the library did not confirm.
+bool IsWorthAnotherAttempt(const run::RunResult& result);
 
 // "attempt 2 of 3: Download successful!": the text of one of several attempts.
 std::string AttemptText(int attempt, int attempts, const std::string& text,

@@ -253,30 +253,38 @@ TEST(Scripted, CancelInTheStatusWindowStopsTheSequence) {
 }
 
 // Stop means stop: after Cancel no CPM is started, whatever the library
-// answered; the exit code is 0 only when every CPM named was downloaded; and
-// nothing waits for a person who is not there.
+// answered; the exit code is 0 only when every CPM named was downloaded;
+// nothing waits for a person who is not there; a silent CPM is given up on,
+// and only a fault of the line is tried again.
 struct StopRow {
     const char* name;
     const char* standIn;
-    const wchar_t* arguments;
+    const wchar_t* arguments; // each with /log:record.csv
     enum Action { None, CancelFirst, AnswerTheBox } action;
     bool console;          // the output goes to a file: else there is none
     bool noStatusTemplate; // the program cannot make its status window
     std::vector<std::string> initialised;
+    size_t aborts;
+    size_t recordLines;
     DWORD exitCode;
     const char* said;
 };
 
 const char* const kSlowReads = "[Script]\r\nReads=0/9 10/3 20/3\r\n";
+const char* const kLineFaultTwice =
+    "[CPM]\r\nCOM1=1\r\n[Fault]\r\nPhase=3\r\nCondition=4\r\nFailures=99\r\nRuns=2\r\n";
 
 // clang-format off
 const StopRow kStopRows[] = {
-    {"CancelAnsweredByTheEnd", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=500/7\r\n", L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, "2 CPMs: 1 downloaded, 0 not downloaded, 1 not run. Exit code 1."},
-    {"CancelConfirmed", kSlowReads, L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 1."},
-    {"CancelEndsInAnErrorKeptGoing", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=-217/2\r\n", L"/download /keepgoing /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 4, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 4."},
-    {"QuietAndWaitWithoutConsole", kReads, L"/download /quiet /wait main.fdl", StopRow::None, false, false, {}, 2, ""},
-    {"QuietUsageWithoutConsole", kReads, L"/download /quiet /?", StopRow::None, false, false, {}, 0, ""},
-    {"NoStatusWindowUnderWait", kSlowReads, L"/download /wait main.fdl", StopRow::AnswerTheBox, true, true, {"1"}, 4, "failed  The download was started, but its status window could not be opened."},
+    {"CancelAnsweredByTheEnd", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=500/7\r\n", L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, 2, 1, "2 CPMs: 1 downloaded, 0 not downloaded, 1 not run. Exit code 1."},
+    {"CancelConfirmed", kSlowReads, L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, 2, 1, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 1."},
+    {"CancelEndsInAnErrorKeptGoing", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=-217/2\r\n", L"/download /keepgoing /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, 2, 4, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 4."},
+    {"QuietAndWaitWithoutConsole", kReads, L"/download /quiet /wait main.fdl", StopRow::None, false, false, {}, 0, 0, 2, ""},
+    {"QuietUsageWithoutConsole", kReads, L"/download /quiet /?", StopRow::None, false, false, {}, 0, 0, 0, ""},
+    {"NoStatusWindowUnderWait", kSlowReads, L"/download /wait main.fdl", StopRow::AnswerTheBox, true, true, {"1"}, 1, 1, 4, "failed  The download was started, but its status window could not be opened."},
+    {"StallTimedOut", "[Script]\r\nReads=0/9 100/3\r\n", L"/download /quiet /timeout:1 main.fdl", StopRow::None, true, false, {"1"}, 1, 1, 4, "timed out  -701  No progress for 1 s: download aborted."},
+    {"LineFaultsThenSuccess", kLineFaultTwice, L"/download /quiet /attempts:3 main.fdl", StopRow::None, true, false, {"1", "1", "1"}, 0, 3, 0, "failed  -304  attempt 2 of 3: Download error ! Prog CPR: BCC checksum error."},
+    {"FlashFailureNotRetried", "[CPM]\r\nCOM1=1\r\n[Fault]\r\nPhase=2\r\nCondition=17\r\n", L"/download /quiet /attempts:3 main.fdl", StopRow::None, true, false, {"1"}, 0, 1, 4, "failed  -217  attempt 1 of 3: Download error !"},
 };
 // clang-format on
 
@@ -288,7 +296,7 @@ TEST(Scripted, StopMeansStopAndNothingWaitsForNobody) {
         if (row.noStatusTemplate) {
             ASSERT_TRUE(BreakStatusWindowTemplate(folder.m_dir.Path()));
         }
-        ProgramRun run(folder.m_dir.Path(), row.arguments, L"",
+        ProgramRun run(folder.m_dir.Path(), std::wstring(row.arguments) + L" /log:record.csv", L"",
                        row.console ? folder.m_dir.File(L"out.txt") : L"");
         bool sawWindow = false;
         if (row.action == StopRow::CancelFirst) {
@@ -311,6 +319,9 @@ TEST(Scripted, StopMeansStopAndNothingWaitsForNobody) {
         ASSERT_TRUE(run.WaitForExit(30000)) << "waits for someone";
         EXPECT_EQ(run.ExitCode(), row.exitCode);
         EXPECT_EQ(folder.InitAddresses(), row.initialised);
+        EXPECT_EQ(folder.Calls("AbortDownload").size(), row.aborts);
+        const std::string record = ReadFileBytes(folder.m_dir.File(L"record.csv"));
+        EXPECT_EQ(Count(record, "\r\n"), row.recordLines ? row.recordLines + 1 : 0) << record;
         EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
     }
 }

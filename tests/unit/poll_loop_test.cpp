@@ -52,7 +52,18 @@ public:
         m_now += milliseconds(30); // a read takes its time too
         return m_reads[i];
     }
-    void Abort() override { calls.push_back("abort at " + std::to_string(Ms())); }
+    void Abort() override {
+        calls.push_back("abort at " + std::to_string(Ms()));
+        if (m_onAbort) {
+            m_onAbort();
+        }
+    }
+    void OnAbort(std::function<void()> action) { m_onAbort = std::move(action); }
+    // From now on every read returns this.
+    void Answer(vardel_api::DownloadStatus read) {
+        m_reads.resize(m_readCount);
+        m_reads.push_back(read);
+    }
     void SetCaption(const std::string& caption) override { calls.push_back("caption " + caption); }
     void UpdateStatus(int status, int phase) override {
         calls.push_back("update " + std::to_string(status) + "/" + std::to_string(phase));
@@ -69,6 +80,7 @@ public:
 private:
     std::vector<vardel_api::DownloadStatus> m_reads;
     std::vector<std::pair<Clock::time_point, std::function<void()>>> m_actions;
+    std::function<void()> m_onAbort;
     Clock::time_point m_now{};
     int m_waits = 0;
     int m_quitAtWait;
@@ -244,6 +256,51 @@ TEST(PollDownload, StopAbortsOnceAndTheGraceEndsOnlyAWaitNobodyWants) {
             EXPECT_EQ(run.calls.back(), "caption Tavro Download - Error");
             EXPECT_EQ(run.calls[run.calls.size() - 2].rfind("error Download not confirmed!", 0),
                       0u);
+        }
+    }
+}
+
+// No change of status or phase for the time-out: aborted once, and timed
+// out whatever the library says then, unless it finished after all. Any
+// change starts the time-out again.
+TEST(PollDownload, NoProgressForTheTimeOutAbortsTheRun) {
+    struct Case {
+        const char* name;
+        std::vector<vardel_api::DownloadStatus> reads; // the last repeats
+        vardel_api::DownloadStatus afterAbort;
+        run::RunEnd end;
+        long long abortMs;
+    };
+    const Case cases[] = {
+        {"Stalled", {{0, 9}, {100, 3}}, {-701, 7}, run::RunEnd::TimedOut, 1400},
+        {"PhaseChangesAreProgress",
+         {{0, 9}, {100, 3}, {100, 4}, {100, 5}},
+         {-701, 7},
+         run::RunEnd::TimedOut,
+         1800},
+        {"NeverConfirmed", {{0, 9}, {100, 3}}, {100, 3}, run::RunEnd::TimedOut, 1400},
+        {"FinishedAfterAll", {{0, 9}, {100, 3}}, {500, 7}, run::RunEnd::Finished, 1400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRun run(c.reads);
+        run::StopRequest stop(false);
+        run::PollOptions options;
+        options.noProgressTimeout = std::chrono::seconds(1);
+        int lastPercent = 0;
+        run.OnAbort([&] { run.Answer(c.afterAbort); });
+        EXPECT_EQ(run::PollDownload(run, stop, platform::StringTableText, lastPercent, options).end,
+                  c.end);
+        EXPECT_EQ(
+            std::count_if(run.calls.begin(), run.calls.end(),
+                          [](const std::string& call) { return call.rfind("abort", 0) == 0; }),
+            1);
+        EXPECT_EQ(
+            std::count(run.calls.begin(), run.calls.end(), "abort at " + std::to_string(c.abortMs)),
+            1);
+        if (c.end == run::RunEnd::TimedOut) {
+            EXPECT_EQ(run.calls[run.calls.size() - 2],
+                      "error No progress for 1 s: download aborted.");
         }
     }
 }

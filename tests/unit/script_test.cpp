@@ -4,9 +4,9 @@
 #include "script/approved_list.h"
 #include "script/command_line.h"
 #include "script/outcomes.h"
+#include "script/retry_rule.h"
 #include "script/firmware_check.h"
 #include "script/report_lines.h"
-#include "script/retry_rule.h"
 
 #include <gtest/gtest.h>
 
@@ -128,7 +128,8 @@ TEST(ScriptOutcomes, ExitCodesAndWhetherASequenceGoesOn) {
                         {Outcome::StartRefused, 3, false, true, "start refused"},
                         {Outcome::Failed, 4, false, true, "failed"},
                         {Outcome::LibraryMissing, 5, false, true, "library missing"},
-                        {Outcome::NotRun, 1, false, true, "not run"}};
+                        {Outcome::NotRun, 1, false, true, "not run"},
+                        {Outcome::TimedOut, 4, false, true, "timed out"}};
     for (const Row& row : rows) {
         EXPECT_EQ(script::ExitCode(row.outcome), row.exitCode);
         EXPECT_EQ(script::GoesOn(row.outcome, false), row.goesOn) << row.word;
@@ -233,6 +234,26 @@ TEST(ScriptRetries, OnlyFaultsOfTheLineAreRetried) {
     }
     for (int code : {-1, -9, -107, -113, -217, -600, -617, -700, -701, -702, -703, -801, 0, 500}) {
         EXPECT_FALSE(script::IsLineFault(code)) << code;
+    }
+    // A whole run: the line's fault from either side, or a silent CPM; never
+    // a cancel, a refusal or an end the library did not confirm.
+    struct Run {
+        Outcome outcome;
+        bool hasCode;
+        int code;
+        bool again;
+    };
+    const Run runs[] = {
+        {Outcome::Failed, true, -304, true},      {Outcome::StartRefused, true, -704, true},
+        {Outcome::TimedOut, true, -701, true},    {Outcome::Failed, true, -217, false},
+        {Outcome::StartRefused, true, -9, false}, {Outcome::Failed, false, -304, false},
+        {Outcome::Cancelled, true, -701, false},  {Outcome::Refused, false, 0, false}};
+    for (const Run& r : runs) {
+        run::RunResult result;
+        result.outcome = r.outcome;
+        result.hasCode = r.hasCode;
+        result.code = r.code;
+        EXPECT_EQ(script::IsWorthAnotherAttempt(result), r.again) << r.code;
     }
 }
 
