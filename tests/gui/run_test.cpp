@@ -255,11 +255,14 @@ TEST_F(DownloadRun, NoSecondRunWhilePolling) {
         Click(main, IDC_BUTTON_DOWNLOAD);
         Click(main, IDC_BUTTON_EXIT);
         SendMessageW(main, WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(main, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(IsWindow(main));
         Click(status, IDCANCEL);
-        // The ignored close requests did not end the window once the loop was over.
+        // The ignored close requests did not end the window once the loop was
+        // over, nor take the run's result off the screen.
         EXPECT_TRUE(WaitForCaption(main, "Tavro Download - Cancel"));
-        EXPECT_TRUE(IsWindow(main));
+        EXPECT_FALSE(WaitUntil([&] { return !IsWindow(main) || !IsWindow(status); }, 1000));
+        EXPECT_EQ(ItemTextOf(status, IDC_STATIC_MESSAGE), "Download cancelled by user!");
     });
     EXPECT_EQ(Calls("InitDownload").size(), 1u);
 }
