@@ -14,7 +14,7 @@ DownloadLibrary::~DownloadLibrary() {
 }
 
 bool DownloadLibrary::Bind(uint16_t& portMask) {
-    m_hDownloadLib = platform::LoadLibrarySafely(L"Vardel.dll");
+    m_hDownloadLib = platform::LoadLibrarySafely(L"Vardel.dll", {L"Ostrel.dll"});
     if (m_hDownloadLib == nullptr) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "download/status_dlg.h"
 
 #include "platform/dpi.h"
+#include "platform/static_image.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -69,15 +70,15 @@ BOOL CDownloadStatusDlg::OnInitDialog() {
     return TRUE;
 }
 
+// The first time, the LEDs hand back the bitmaps their template loaded, which
+// are deleted; later the set of the old size, deleted here.
 void CDownloadStatusDlg::LoadLeds(UINT dpi) {
     const HBITMAP old[] = {m_bmpLedOff, m_bmpLedRed, m_bmpLedGreen};
     m_bmpLedOff = LoadLed(IDB_LED_OFF, dpi);
     m_bmpLedRed = LoadLed(IDB_LED_RED, dpi);
     m_bmpLedGreen = LoadLed(IDB_LED_GREEN, dpi);
-    if (m_pRunLed != nullptr) { // shown again at the new size
-        SetRunLed(m_runLed);
-        SetErrorLed(m_errorLed);
-    }
+    platform::SetStaticBitmap(m_pRunLed, LedBitmap(m_runLed), {old[0], old[1], old[2]});
+    platform::SetStaticBitmap(m_pErrorLed, LedBitmap(m_errorLed), {old[0], old[1], old[2]});
     for (HBITMAP bitmap : old) {
         if (bitmap != nullptr) {
             DeleteObject(bitmap);
@@ -89,6 +90,13 @@ INT_PTR CDownloadStatusDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
     if (message == WM_DPICHANGED) {
         LoadLeds(HIWORD(wParam));
         return FALSE; // the dialog manager rescales the window itself
+    }
+    if (message == WM_DESTROY) {
+        // Nothing of the LEDs' may outlive them: a copy the control made
+        // would be lost with it.
+        platform::SetStaticBitmap(m_pRunLed, nullptr, {m_bmpLedOff, m_bmpLedRed, m_bmpLedGreen});
+        platform::SetStaticBitmap(m_pErrorLed, nullptr, {m_bmpLedOff, m_bmpLedRed, m_bmpLedGreen});
+        return FALSE;
     }
     return platform::Dialog::OnMessage(message, wParam, lParam);
 }
@@ -136,12 +144,13 @@ HBITMAP CDownloadStatusDlg::LedBitmap(run::Led led) const {
 
 void CDownloadStatusDlg::SetRunLed(run::Led led) {
     m_runLed = led;
-    SendMessageW(m_pRunLed, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(LedBitmap(led)));
+    platform::SetStaticBitmap(m_pRunLed, LedBitmap(led), {m_bmpLedOff, m_bmpLedRed, m_bmpLedGreen});
 }
 
 void CDownloadStatusDlg::SetErrorLed(run::Led led) {
     m_errorLed = led;
-    SendMessageW(m_pErrorLed, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(LedBitmap(led)));
+    platform::SetStaticBitmap(m_pErrorLed, LedBitmap(led),
+                              {m_bmpLedOff, m_bmpLedRed, m_bmpLedGreen});
 }
 
 void CDownloadStatusDlg::SetMessage(const std::string& text) {

@@ -150,13 +150,20 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // While a run is polled the window is disabled; a close request that still
-// reaches it (sent by another program) must not end the dialog under the loop.
+// reaches it (sent by another program or an accessibility tool) must not end
+// the dialog under the loop, which would take the run's result off the screen.
 void CDownloadDlg::OnExit() {
     if (m_run.IsPolling()) {
         return;
     }
     m_bClosing = true;
     OnOK();
+}
+
+void CDownloadDlg::OnOK() {
+    if (!m_run.IsPolling()) {
+        platform::Dialog::OnOK();
+    }
 }
 
 void CDownloadDlg::OnCancel() {

@@ -30,6 +30,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int notifyCode, HWND control) override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnOK() override;
     void OnCancel() override;
     void DoDataExchange(platform::DataExchange& dx) override;
 

@@ -8,61 +8,77 @@
 namespace platform {
 namespace {
 
-bool IsAbsolute(const std::wstring& folder) {
-    return (folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
-           (folder.size() >= 2 && folder[0] == L'\\' && folder[1] == L'\\');
-}
-
-void AddFolder(std::vector<std::wstring>& folders, std::wstring folder) {
-    if (!IsAbsolute(folder)) {
-        return; // "." or a relative PATH entry would bring the current directory back
-    }
-    if (folder.back() != L'\\' && folder.back() != L'/') {
-        folder += L'\\';
-    }
-    folders.push_back(folder);
-}
-
-// Where Windows looks for a DLL by name, less the current directory.
-std::vector<std::wstring> TrustedFolders() {
-    std::vector<std::wstring> folders;
-    AddFolder(folders, ProgramFolder());
+std::wstring SystemFolder() {
     wchar_t buffer[MAX_PATH] = {};
-    if (GetSystemDirectoryW(buffer, MAX_PATH)) {
-        AddFolder(folders, buffer);
+    const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
     }
-    if (GetWindowsDirectoryW(buffer, MAX_PATH)) {
-        AddFolder(folders, buffer);
+    std::wstring folder(buffer, length);
+    return folder.back() == L'\\' ? folder : folder + L'\\';
+}
+
+// The DLL's full path in the first trusted folder that has it; empty when
+// none does.
+std::wstring TrustedPath(const wchar_t* fileName) {
+    for (const std::wstring& folder : {ProgramFolder(), SystemFolder()}) {
+        const std::wstring path = folder + fileName;
+        if (!folder.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            return path;
+        }
     }
-    const DWORD pathLength = GetEnvironmentVariableW(L"PATH", nullptr, 0);
-    std::wstring path(pathLength, L'\0');
-    path.resize(GetEnvironmentVariableW(L"PATH", path.data(), pathLength));
-    size_t start = 0;
-    while (start <= path.size()) {
-        const size_t end = path.find(L';', start);
-        AddFolder(folders, path.substr(start, end == std::wstring::npos ? end : end - start));
-        if (end == std::wstring::npos) {
+    return {};
+}
+
+HMODULE LoadFromTrustedPath(const wchar_t* fileName) {
+    const std::wstring path = TrustedPath(fileName);
+    return path.empty() ? nullptr
+                        : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// A full path alone would still let the DLL's imports come from the Windows
+// folder or PATH. Loaded first from the trusted folders, they are the ones
+// the DLL gets: a module already loaded is used by its name.
+HMODULE LoadByFullPaths(const wchar_t* fileName, std::initializer_list<const wchar_t*> imports) {
+    std::vector<HMODULE> loaded;
+    for (const wchar_t* name : imports) {
+        const HMODULE dependency = LoadFromTrustedPath(name);
+        if (dependency == nullptr) {
             break;
         }
-        start = end + 1;
+        loaded.push_back(dependency);
     }
-    return folders;
+    const HMODULE module =
+        loaded.size() == imports.size() ? LoadFromTrustedPath(fileName) : nullptr;
+    for (HMODULE dependency : loaded) {
+        FreeLibrary(dependency); // the DLL holds its own reference
+    }
+    return module;
 }
 
 } // namespace
 
-HMODULE LoadLibrarySafely(const wchar_t* fileName) {
-    // Also keeps the current directory out of the search for the library's
-    // own imports.
+DllSearch AvailableDllSearch() {
+    // The flags came with AddDllDirectory: where it exists, they work.
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel && GetProcAddress(kernel, "AddDllDirectory") ? DllSearch::SearchFlags
+                                                               : DllSearch::FullPaths;
+}
+
+HMODULE LoadLibrarySafely(const wchar_t* fileName, std::initializer_list<const wchar_t*> imports) {
+    return LoadLibrarySafely(fileName, imports, AvailableDllSearch());
+}
+
+HMODULE LoadLibrarySafely(const wchar_t* fileName, std::initializer_list<const wchar_t*> imports,
+                          DllSearch search) {
+    // Keeps the current folder out of what the library itself loads later.
     SetDllDirectoryW(L"");
-    for (const std::wstring& folder : TrustedFolders()) {
-        const std::wstring path = folder + fileName;
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            // Its imports are looked for beside it first, like the maker's pair.
-            return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        }
+    if (search == DllSearch::SearchFlags) {
+        // These folders are searched for its imports too.
+        return LoadLibraryExW(fileName, nullptr,
+                              LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
-    return nullptr;
+    return LoadByFullPaths(fileName, imports);
 }
 
 } // namespace platform

@@ -2,12 +2,24 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 namespace platform {
 
-// Loads a DLL by file name from the program's folder or the system's search
-// order (system folders, PATH), never from the current directory: a DLL
-// planted in the working folder of a document must not be run.
-HMODULE LoadLibrarySafely(const wchar_t* fileName);
+// How a DLL is kept to trusted folders: with LoadLibraryEx's search flags
+// where the system has them (Windows 8 and later, Windows 7 with KB2533623),
+// else by full paths.
+enum class DllSearch { SearchFlags, FullPaths };
+DllSearch AvailableDllSearch();
+
+// Loads a DLL by file name from the program's folder, else from the system
+// folder, and the DLLs it imports (named in imports) from those two as well;
+// never from the current folder, the Windows folder or a folder on PATH,
+// where anybody may have put a DLL of that name. The search is the system's
+// best unless a test chooses.
+HMODULE LoadLibrarySafely(const wchar_t* fileName, std::initializer_list<const wchar_t*> imports);
+HMODULE LoadLibrarySafely(const wchar_t* fileName, std::initializer_list<const wchar_t*> imports,
+                          DllSearch search);
 
 // An entry point by plain name, cast to its function pointer type; null when
 // the library does not export it.

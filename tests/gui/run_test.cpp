@@ -6,12 +6,14 @@
 #include "mainwnd/download_dlg.h"
 #include "platform/run_indicators.h"
 #include "platform/session_end.h"
+#include "platform/static_image.h"
 #include "res/resource.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 
@@ -256,13 +258,62 @@ TEST_F(DownloadRun, NoSecondRunWhilePolling) {
         Click(main, IDC_BUTTON_DOWNLOAD);
         Click(main, IDC_BUTTON_EXIT);
         SendMessageW(main, WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(main, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(IsWindow(main));
         Click(status, IDCANCEL);
-        // The ignored close requests did not end the window once the loop was over.
+        // The ignored close requests did not end the window once the loop was
+        // over, nor take the run's result off the screen.
         EXPECT_TRUE(WaitForCaption(main, "Tavro Download - Cancel"));
-        EXPECT_TRUE(IsWindow(main));
+        EXPECT_FALSE(WaitUntil([&] { return !IsWindow(main) || !IsWindow(status); }, 1000));
+        EXPECT_EQ(ItemTextOf(status, IDC_STATIC_MESSAGE), "Download cancelled by user!");
     });
     EXPECT_EQ(Calls("InitDownload").size(), 1u);
+}
+
+// A shift of thousands of runs must not use up the process's GDI and USER
+// objects (10 000 each by default): where the platform counts them
+// (GetGuiResources) they must not grow. Wine reports 0 for both, so the
+// bitmaps the LEDs hand back are followed too: none may outlive its window.
+TEST_F(DownloadRun, StatusWindowsLeaveNoObjectsBehind) {
+    Script("500/7");
+    const int kRuns = 200;
+    std::mutex mutex;
+    std::vector<HBITMAP> handedBack; // filled on the window's thread
+    platform::SetHandedBackBitmapHook([&](HBITMAP bitmap) {
+        std::lock_guard<std::mutex> lock(mutex);
+        handedBack.push_back(bitmap);
+    });
+    DWORD before[2] = {}, after[2] = {}; // GDI, USER
+    size_t seen = 0, alive = 0;
+    RunModal(m_dlg, [&](HWND main) {
+        for (int run = 0; run <= kRuns; ++run) {
+            PostClick(main, IDC_BUTTON_DOWNLOAD);
+            const HWND status = WaitForStatusWindow(main);
+            ASSERT_TRUE(status && WaitForCaption(main, "Tavro Download - OK"));
+            WaitUntil([&] { return IsWindowEnabled(main) != FALSE; });
+            Click(status, IDCANCEL); // Exit: returns once the window and its bitmaps are gone
+            std::lock_guard<std::mutex> lock(mutex);
+            for (HBITMAP bitmap : handedBack) {
+                alive += GetObjectType(bitmap) != 0 ? 1 : 0;
+            }
+            seen += handedBack.size();
+            handedBack.clear();
+            // What the first run made once (classes, fonts) serves the later ones.
+            DWORD* counts = run == 0 ? before : after;
+            counts[0] = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+            counts[1] = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+        }
+    });
+    platform::SetHandedBackBitmapHook(nullptr);
+    std::printf("GDI objects %lu, after %d more status windows %lu; USER objects %lu, then %lu; "
+                "%lu bitmaps handed back, %lu alive after their window\n",
+                before[0], kRuns, after[0], before[1], after[1], static_cast<unsigned long>(seen),
+                static_cast<unsigned long>(alive));
+    EXPECT_EQ(alive, 0u);
+    EXPECT_GE(seen, 2u * kRuns); // at least the two bitmaps each template loaded
+    for (int kind : {0, 1}) {    // less than one for every ten windows: caches settle, leaks grow
+        EXPECT_LE(after[kind], before[kind] + kRuns / 10) << kind;
+    }
 }
 
 TEST_F(DownloadRun, LibraryThatNeverEndsStillLetsTheUserClose) {

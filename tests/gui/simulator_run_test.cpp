@@ -4,6 +4,7 @@
 #include "app/download_app.h"
 #include "dialog_driver.h"
 #include "mainwnd/download_dlg.h"
+#include "platform/ansi_text.h"
 #include "platform/text.h"
 #include "res/resource.h"
 #include "test_support.h"
@@ -275,5 +276,77 @@ TEST_F(NonAsciiPath, MissingFileIsRefusedWithoutCallingTheLibrary) {
                   "file to a folder whose path uses only characters of the system code page."});
     EXPECT_EQ(LoggedInitPath(), "");
 }
+
+// The conversion as Windows documents it where Wine lets more pass: into
+// UTF-8 only with the flags 0 or WC_ERR_INVALID_CHARS and no default character.
+int WINAPI DocumentedWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int chars,
+                                         LPSTR bytes, int size, LPCCH defaultChar,
+                                         LPBOOL usedDefault) {
+    if (codePage == CP_UTF8 && ((flags & ~WC_ERR_INVALID_CHARS) != 0 || defaultChar != nullptr ||
+                                usedDefault != nullptr)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return WideCharToMultiByte(codePage, flags, text, chars, bytes, size, defaultChar, usedDefault);
+}
+
+// Only a shortened path needs its file; a missing file has no short name, as
+// on a volume where short names are switched off.
+enum class Passed { AsItIs, ShortForm, Nothing };
+
+struct CodePageCase {
+    const char* name;
+    UINT codePage;
+    const wchar_t* fileName;
+    Passed passed;
+    const char* ansiName; // ToAnsi of the file name
+};
+
+void PrintTo(const CodePageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AnsiCodePage : public testing::TestWithParam<CodePageCase> {};
+
+TEST_P(AnsiCodePage, PathIsPassedAsItIsShortOrNotAtAll) {
+    const CodePageCase& c = GetParam();
+    TempDir dir;
+    const std::wstring path = dir.File(c.fileName);
+    if (c.passed == Passed::ShortForm) {
+        WriteFileBytes(path, "fdl");
+    }
+    const platform::CodePage codePage{c.codePage, DocumentedWideCharToMultiByte};
+    EXPECT_EQ(platform::ToAnsi(platform::Narrow(c.fileName), codePage), c.ansiName);
+    const std::optional<std::string> passed =
+        platform::AnsiCompatiblePath(platform::Narrow(path), codePage);
+    if (c.passed != Passed::ShortForm) {
+        EXPECT_EQ(passed, c.passed == Passed::AsItIs
+                              ? std::optional<std::string>(platform::Narrow(path))
+                              : std::nullopt);
+        return;
+    }
+    ASSERT_TRUE(passed.has_value());
+    EXPECT_EQ(platform::ToAnsi(*passed, codePage).find('?'), std::string::npos) << *passed;
+    wchar_t longPath[MAX_PATH] = {};
+    GetLongPathNameW(platform::Widen(*passed).c_str(), longPath, MAX_PATH);
+    EXPECT_EQ(longPath, path); // the same file, not a look-alike
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnsiCodePage,
+    testing::Values(CodePageCase{"Utf8HoldsEveryPath", CP_UTF8,
+                                 L"\u56FA\u4EF6 M\u00FCller \U0001F600.fdl", Passed::AsItIs,
+                                 "\xE5\x9B\xBA\xE4\xBB\xB6 M\xC3\xBCller \xF0\x9F\x98\x80.fdl"},
+                    CodePageCase{"WesternHoldsUmlauts", 1252, L"M\u00FCller.fdl", Passed::AsItIs,
+                                 "M\xFCller.fdl"},
+                    CodePageCase{"WesternShortensChinese", 1252, L"\u56FA\u4EF6.fdl",
+                                 Passed::ShortForm, "??.fdl"},
+                    CodePageCase{"WesternRefusesChineseWithoutShortName", 1252, L"\u56FA\u4EF6.fdl",
+                                 Passed::Nothing, "??.fdl"},
+                    CodePageCase{"JapaneseHoldsKanji", 932, L"\u65E5\u672C.fdl", Passed::AsItIs,
+                                 "\x93\xFA\x96\x7B.fdl"},
+                    CodePageCase{"JapaneseShortensUmlauts", 932, L"M\u00FCller.fdl",
+                                 Passed::ShortForm, "M?ller.fdl"}),
+    [](const testing::TestParamInfo<CodePageCase>& info) { return info.param.name; });
 
 } // namespace

@@ -1,5 +1,6 @@
 // The program as a process: start-up, library binding and the settings file.
 #include "dialog_driver.h"
+#include "platform/library.h"
 #include "program_runner.h"
 #include "test_support.h"
 
@@ -89,6 +90,22 @@ struct UnusableLibrary {
     bool withOstrel;
     const char* standInIni;
     bool incompleteVardel;
+    std::vector<const wchar_t*> onPath = {}; // DLLs in a folder on the program's PATH
+};
+
+// A folder put in front of PATH for the processes started meanwhile.
+class FolderOnPath {
+public:
+    explicit FolderOnPath(const std::wstring& folder) {
+        wchar_t old[32768] = {};
+        GetEnvironmentVariableW(L"PATH", old, 32768);
+        m_old = old;
+        SetEnvironmentVariableW(L"PATH", (folder + L";" + m_old).c_str());
+    }
+    ~FolderOnPath() { SetEnvironmentVariableW(L"PATH", m_old.c_str()); }
+
+private:
+    std::wstring m_old;
 };
 
 void PrintTo(const UnusableLibrary& c, std::ostream* os) {
@@ -105,6 +122,11 @@ TEST_P(UnusableLibraryStartup, ShowsTheLibraryMessageAndEnds) {
     if (c.incompleteVardel) {
         CopyFromBin(L"VardelIncomplete.dll", dir.Path(), L"Vardel.dll");
     }
+    TempDir pathFolder;
+    for (const wchar_t* dll : c.onPath) {
+        CopyFromBin(dll, pathFolder.Path());
+    }
+    FolderOnPath onPath(pathFolder.Path());
     ProgramRun run(dir.Path());
     ASSERT_TRUE(run.Started());
     const HWND box = run.WaitForMessageBox();
@@ -125,13 +147,16 @@ TEST_P(UnusableLibraryStartup, ShowsTheLibraryMessageAndEnds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UnusableLibraryStartup,
-    testing::Values(UnusableLibrary{"VardelMissing", false, true, kPortMask1, false},
-                    UnusableLibrary{"OstrelMissing", true, false, kPortMask1, false},
-                    UnusableLibrary{"Mask8000", true, true, "[Vardel]\r\nPortMask=0x8000\r\n",
-                                    false},
-                    UnusableLibrary{"Mask8000HighBitsIgnored", true, true,
-                                    "[Vardel]\r\nPortMask=0x7FFF8000\r\n", false},
-                    UnusableLibrary{"EntryPointMissing", false, true, kPortMask1, true}),
+    testing::Values(
+        UnusableLibrary{"VardelMissing", false, true, kPortMask1, false},
+        UnusableLibrary{"OstrelMissing", true, false, kPortMask1, false},
+        UnusableLibrary{"Mask8000", true, true, "[Vardel]\r\nPortMask=0x8000\r\n", false},
+        UnusableLibrary{"Mask8000HighBitsIgnored", true, true,
+                        "[Vardel]\r\nPortMask=0x7FFF8000\r\n", false},
+        UnusableLibrary{"EntryPointMissing", false, true, kPortMask1, true},
+        UnusableLibrary{
+            "VardelOnlyOnPath", false, true, kPortMask1, false, {L"Vardel.dll", L"Ostrel.dll"}},
+        UnusableLibrary{"OstrelOnlyOnPath", true, false, kPortMask1, false, {L"Ostrel.dll"}}),
     [](const testing::TestParamInfo<UnusableLibrary>& info) { return info.param.name; });
 
 TEST(ProgramLibrarySearch, DllInTheWorkingFolderIsNotLoaded) {
@@ -145,6 +170,31 @@ TEST(ProgramLibrarySearch, DllInTheWorkingFolderIsNotLoaded) {
     EXPECT_EQ(ProgramRun::MessageBoxText(box), kMessage105);
     ProgramRun::PressOk(box);
     EXPECT_TRUE(run.WaitForExit());
+}
+
+// Both ways of keeping to the trusted folders, whichever this system takes:
+// a DLL that only a folder on PATH holds is not loaded, nor a DLL whose
+// import only such a folder holds.
+TEST(ProgramLibrarySearch, FolderOnPathIsNotSearchedEitherWay) {
+    TempDir pathFolder;
+    CopyFromBin(L"VardelIncomplete.dll", pathFolder.Path(), L"Planted.dll");
+    FolderOnPath onPath(pathFolder.Path());
+    const HMODULE planted = LoadLibraryW(L"Planted.dll");
+    ASSERT_NE(planted, nullptr) << "PATH is searched by a plain LoadLibrary";
+    FreeLibrary(planted);
+    for (platform::DllSearch search :
+         {platform::DllSearch::SearchFlags, platform::DllSearch::FullPaths}) {
+        const int how = static_cast<int>(search);
+        EXPECT_EQ(platform::LoadLibrarySafely(L"Planted.dll", {}, search), nullptr) << how;
+        const HMODULE beside = platform::LoadLibrarySafely(L"VardelIncomplete.dll", {}, search);
+        ASSERT_NE(beside, nullptr) << how;
+        FreeLibrary(beside);
+    }
+    // With search flags the loader keeps the imports to the same folders
+    // (OstrelOnlyOnPath above); by full paths they are loaded first.
+    EXPECT_EQ(platform::LoadLibrarySafely(L"VardelIncomplete.dll", {L"Planted.dll"},
+                                          platform::DllSearch::FullPaths),
+              nullptr);
 }
 
 TEST(ProgramLibrarySearch, HighMaskBitsAreIgnored) {

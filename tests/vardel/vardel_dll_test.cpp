@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -404,6 +406,50 @@ TEST_F(VardelDll, ReturnsStatusAndPhaseWhole) {
               (std::vector<std::pair<int32_t, int32_t>>{{0, 9}, {-105, 8}, {499, 11}, {500, 7}}));
 }
 
+// "dll function" (the DLL in lower case) for each function that the import
+// table of a PE file, 32 or 64 bits, names; read through the section that
+// holds each address, as the file is not loaded.
+std::vector<std::string> ImportedFunctions(const std::string& file) {
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(NtHeaders(file.data()));
+    const bool pe64 = nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    const DWORD table =
+        (pe64 ? reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt)->OptionalHeader.DataDirectory
+              : nt->OptionalHeader.DataDirectory)[IMAGE_DIRECTORY_ENTRY_IMPORT]
+            .VirtualAddress;
+    const auto* sections = IMAGE_FIRST_SECTION(nt);
+    const auto at = [&](ULONGLONG rva) -> const char* {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& section = sections[i];
+            if (rva >= section.VirtualAddress &&
+                rva < section.VirtualAddress + section.SizeOfRawData) {
+                return file.data() + section.PointerToRawData + (rva - section.VirtualAddress);
+            }
+        }
+        return nullptr;
+    };
+    std::vector<std::string> functions;
+    for (auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(table));
+         import && import->Name != 0; ++import) {
+        std::string dll = at(import->Name);
+        for (char& c : dll) {
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        }
+        const char* thunk =
+            at(import->OriginalFirstThunk ? import->OriginalFirstThunk : import->FirstThunk);
+        for (ULONGLONG entry = 0;; thunk += pe64 ? 8 : 4) {
+            std::memcpy(&entry, thunk, pe64 ? 8 : 4); // the upper half stays 0 in 32 bits
+            if (entry == 0) {
+                break;
+            }
+            const bool byOrdinal = (entry >> (pe64 ? 63 : 31)) != 0;
+            functions.push_back(dll + (byOrdinal
+                                           ? " #" + std::to_string(entry & 0xFFFF)
+                                           : " " + std::string(at(entry) + 2))); // past the hint
+        }
+    }
+    return functions;
+}
+
 TEST(ReleaseExe, IsA32BitWindowsProgramNeedingNoMinGwDll) {
     SKIP_UNLESS_32_BIT();
     const std::string file = ReadText(ExeFolder() / "TavroDownload.exe");
@@ -414,32 +460,35 @@ TEST(ReleaseExe, IsA32BitWindowsProgramNeedingNoMinGwDll) {
     EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
     EXPECT_EQ(nt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
     EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
-    // The import table names the DLLs it needs to start; found through the
-    // section that holds it, as the file is not loaded.
-    const auto* sections = IMAGE_FIRST_SECTION(nt);
-    const auto at = [&](DWORD rva) -> const char* {
-        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-            const IMAGE_SECTION_HEADER& section = sections[i];
-            if (rva >= section.VirtualAddress &&
-                rva < section.VirtualAddress + section.SizeOfRawData) {
-                return file.data() + section.PointerToRawData + (rva - section.VirtualAddress);
-            }
-        }
-        return nullptr;
-    };
-    const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
-        at(nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
-    ASSERT_NE(import, nullptr);
-    int count = 0;
-    for (; import->Name != 0; ++import, ++count) {
-        std::string name = at(import->Name);
-        for (char& c : name) {
-            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        }
-        EXPECT_EQ(name.find("lib"), std::string::npos) << name; // libstdc++, libgcc, libwinpthread
-        EXPECT_NE(name, "vardel.dll") << "the library is loaded at run time, never at start";
+    // The DLLs it needs to start.
+    const std::vector<std::string> imports = ImportedFunctions(file);
+    for (const std::string& function : imports) {
+        const std::string dll = function.substr(0, function.find(' '));
+        EXPECT_EQ(dll.find("lib"), std::string::npos) << dll; // libstdc++, libgcc, libwinpthread
+        EXPECT_NE(dll, "vardel.dll") << "the library is loaded at run time, never at start";
     }
-    EXPECT_GT(count, 0);
+    EXPECT_FALSE(imports.empty());
+}
+
+// The manifest names Windows 7 as the oldest Windows the program runs on; a
+// function that an older one lacks would keep the exe from loading at all, so
+// a newer function is looked up at run time. Both builds import from the list.
+TEST(ReleaseExe, ImportsOnlyListedFunctionsOfWindows7) {
+    const std::set<std::string> oldEnough = {"Windows XP or older", "Windows 2000",  "Windows XP",
+                                             "Windows XP SP1",      "Windows Vista", "Windows 7",
+                                             "system C runtime"};
+    std::set<std::string> listed;
+#define TAVRO_IMPORT(dll, function, since)                                                         \
+    listed.insert(dll " " function);                                                               \
+    EXPECT_EQ(oldEnough.count(since), 1u) << function << " since " << since;
+#include "exe_imports.inc"
+#undef TAVRO_IMPORT
+    const std::vector<std::string> imports =
+        ImportedFunctions(ReadText(ExeFolder() / "TavroDownload.exe"));
+    EXPECT_GT(imports.size(), 100u);
+    for (const std::string& function : imports) {
+        EXPECT_EQ(listed.count(function), 1u) << function << " is not in exe_imports.inc";
+    }
 }
 
 } // namespace
