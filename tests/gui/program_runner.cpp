@@ -29,40 +29,34 @@ bool IsMainWindow(HWND hwnd) {
     return GetDlgItem(hwnd, kDownloadButtonId) != nullptr;
 }
 
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t className[64] = {};
+    GetClassNameW(hwnd, className, 64);
+    return className;
+}
+
 struct SearchData {
     DWORD processId;
     const std::function<bool(HWND)>* wanted;
     HWND found;
 };
 
-// Visible dialog windows of the process that the predicate wants.
 BOOL CALLBACK SearchProc(HWND hwnd, LPARAM lParam) {
     SearchData* data = reinterpret_cast<SearchData*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t className[16] = {};
-    GetClassNameW(hwnd, className, 16);
-    if (pid != data->processId || !IsWindowVisible(hwnd) || lstrcmpW(className, L"#32770") != 0) {
-        return TRUE;
-    }
-    if ((*data->wanted)(hwnd)) {
+    if (pid == data->processId && (*data->wanted)(hwnd)) {
         data->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-struct VisibleWindowSearch {
-    DWORD processId;
-    bool found;
-};
-
-BOOL CALLBACK VisibleWindowProc(HWND hwnd, LPARAM lParam) {
-    VisibleWindowSearch* search = reinterpret_cast<VisibleWindowSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    search->found = search->found || (pid == search->processId && IsWindowVisible(hwnd));
-    return TRUE;
+// The first top-level window of the process, shown or not, that wanted wants.
+HWND FirstWindowOf(DWORD processId, const std::function<bool(HWND)>& wanted) {
+    SearchData data{processId, &wanted, nullptr};
+    EnumWindows(SearchProc, reinterpret_cast<LPARAM>(&data));
+    return data.found;
 }
 
 } // namespace
@@ -106,10 +100,11 @@ ProgramRun::~ProgramRun() {
     CloseHandle(m_process.hProcess);
 }
 
+// Visible dialog windows of the process that the predicate wants.
 HWND ProgramRun::FindWindowOfProcess(const std::function<bool(HWND)>& wanted) const {
-    SearchData data{m_process.dwProcessId, &wanted, nullptr};
-    EnumWindows(SearchProc, reinterpret_cast<LPARAM>(&data));
-    return data.found;
+    return FirstWindowOf(m_process.dwProcessId, [&wanted](HWND hwnd) {
+        return IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770" && wanted(hwnd);
+    });
 }
 
 HWND ProgramRun::FindWindowOfProcess(bool messageBox) const {
@@ -158,38 +153,13 @@ DWORD ProgramRun::ExitCode() const {
 }
 
 bool ProgramRun::ShowsAnyWindow() const {
-    VisibleWindowSearch search{m_process.dwProcessId, false};
-    EnumWindows(VisibleWindowProc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstWindowOf(m_process.dwProcessId,
+                         [](HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }) != nullptr;
 }
-
-namespace {
-
-struct ClassSearch {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK ClassSearchProc(HWND hwnd, LPARAM lParam) {
-    ClassSearch* search = reinterpret_cast<ClassSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t className[64] = {};
-    GetClassNameW(hwnd, className, 64);
-    if (pid == search->processId && lstrcmpW(className, search->className) == 0) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
 
 HWND ProgramRun::FindWindowOfClass(const wchar_t* className) const {
-    ClassSearch search{m_process.dwProcessId, className, nullptr};
-    EnumWindows(ClassSearchProc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstWindowOf(m_process.dwProcessId,
+                         [className](HWND hwnd) { return ClassOf(hwnd) == className; });
 }
 
 std::optional<LRESULT> Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
