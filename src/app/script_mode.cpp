@@ -13,12 +13,12 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "run/run_description.h"
+#include "run/stop_request.h"
 #include "script/approved_list.h"
 #include "script/command_line.h"
 #include "script/outcomes.h"
 #include "script/retry_rule.h"
 #include "script/report_lines.h"
-#include "run/stop_request.h"
 #include "settings/download_settings.h"
 
 #include <algorithm>

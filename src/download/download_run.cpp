@@ -195,8 +195,7 @@ void DownloadRun::Finish(run::RunResult result) {
     m_bResultGiven = true;
     result.started = m_startedUtc;
     result.seconds = std::chrono::duration<double>(Clock::now() - m_started).count();
-    m_lastResult = result;
-    m_host.RunFinished(*m_pSettings, m_lastResult);
+    m_host.RunFinished(*m_pSettings, result);
 }
 
 void DownloadRun::OnSessionEnd(bool ending) {

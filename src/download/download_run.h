@@ -34,8 +34,6 @@ public:
     void SetPollOptions(const run::PollOptions& options) { m_pollOptions = options; }
     bool IsPolling() const { return m_bPolling; }
     bool HasStatusWindow() const;
-    // How the last run ended.
-    const run::RunResult& LastResult() const { return m_lastResult; }
 
     // Exit and Repeat Download of the status window. While a run is polled
     // they are carried out right after the polling loop, which still uses
@@ -76,7 +74,6 @@ private:
     const DownloadSettings* m_pSettings = nullptr;
     bool m_bAborted = false;
     bool m_bResultGiven = false;
-    run::RunResult m_lastResult;
     run::UtcTime m_startedUtc;
     std::chrono::steady_clock::time_point m_started;
 };

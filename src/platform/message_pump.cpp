@@ -26,16 +26,6 @@ bool PumpMessage() {
     return true;
 }
 
-bool PumpWaitingMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (!PumpMessage()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool PumpMessagesUntil(std::chrono::steady_clock::time_point deadline,
                        const std::function<bool()>& wake) {
     // steady_clock rather than GetTickCount64: the tick count moves in steps of

@@ -12,9 +12,6 @@ namespace platform {
 // which is posted again so the outer loop ends too.
 bool PumpMessage();
 
-// Handles every message waiting in the thread's queue.
-bool PumpWaitingMessages();
-
 // Handles messages as they arrive until the deadline, sleeping (no CPU) while
 // none arrives, or until wake() is true after a message. Returns false when
 // WM_QUIT was taken.

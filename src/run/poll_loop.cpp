@@ -1,5 +1,6 @@
 #include "run/poll_loop.h"
 
+#include "res/resource.h"
 #include "run/error_messages.h"
 #include "run/phase_text.h"
 
@@ -12,9 +13,6 @@ std::string PercentCaption(int percent) {
 }
 
 namespace {
-
-const int kEndNotConfirmed = 745;
-const int kTimedOut = 850;
 
 bool IsEnd(int status) {
     return status < 0 || status == vardel_api::kStatusFinished;
@@ -120,7 +118,7 @@ private:
 } // namespace
 
 std::string TimedOutText(std::chrono::seconds timeout, const platform::TextLookup& text) {
-    return platform::FormatText(text(kTimedOut), {std::to_string(timeout.count())});
+    return platform::FormatText(text(IDS_TIMEOUT_ABORTED), {std::to_string(timeout.count())});
 }
 
 PollEnd PollDownload(PollTarget& target, StopRequest& stop, const platform::TextLookup& text,
@@ -143,7 +141,7 @@ PollEnd PollDownload(PollTarget& target, StopRequest& stop, const platform::Text
             if (poll.TimedOut()) {
                 return timedOut();
             }
-            ShowFailure(target, text(kEndNotConfirmed));
+            ShowFailure(target, text(IDS_END_NOT_CONFIRMED));
             result.end = RunEnd::Stopped;
             return result;
         }

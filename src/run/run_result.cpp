@@ -1,12 +1,10 @@
 #include "run/run_result.h"
 
+#include "res/resource.h"
 #include "run/error_messages.h"
 #include "run/phase_text.h"
 
 namespace run {
-namespace {
-const int kEndNotConfirmed = 745;
-}
 
 RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text,
                       const PollOptions& options) {
@@ -30,7 +28,7 @@ RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text,
         break;
     case RunEnd::Stopped:
         result.outcome = Outcome::Failed;
-        result.text = text(kEndNotConfirmed);
+        result.text = text(IDS_END_NOT_CONFIRMED);
         break;
     case RunEnd::TimedOut:
         result.outcome = Outcome::TimedOut;
