@@ -16,6 +16,9 @@ tavro_runs_32bit_code() {
 
 if [ -n "${TAVRO_WINDOWS_ARCH:-}" ]; then
     TAVRO_WINDOWS_WHY="chosen by TAVRO_WINDOWS_ARCH"
+elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+    # The set-up could not install it (say, a mirror in the middle of a sync).
+    TAVRO_WINDOWS_ARCH=x86_64 TAVRO_WINDOWS_WHY="32-bit Wine is not installed"
 elif tavro_runs_32bit_code; then
     TAVRO_WINDOWS_ARCH=i686 TAVRO_WINDOWS_WHY="this machine runs 32-bit code"
 else
