@@ -1,6 +1,8 @@
 #include "filedlg/fdl_info_dlg.h"
 
 #include "firmware/header_preview.h"
+#include "platform/small_file.h"
+#include "platform/text.h"
 #include "res/resource.h"
 
 #include <optional>
@@ -130,7 +132,10 @@ void CFDLInfoDlg::OnOK() {}
 void CFDLInfoDlg::OnCancel() {}
 
 void CFDLInfoDlg::ShowFileInfo(std::string path) {
-    const std::optional<std::string> text = firmware::PreviewTextOf(path);
+    const std::optional<std::string> text = firmware::PreviewTextOf(
+        path, [](const std::string& file, std::size_t maxBytes) {
+            return platform::ReadFileStart(platform::Widen(file), maxBytes);
+        });
     if (text && m_editInfo != nullptr) {
         SetWindowTextW(m_editInfo, DecodeHeaderText(*text).c_str());
     }

@@ -3,24 +3,20 @@
 #include "firmware/firmware_path.h"
 #include "firmware/header_reader.h"
 
-#include <filesystem>
-#include <fstream>
-
 namespace firmware {
 namespace {
 const char* const kNoDownloadFile = "-- no download file --";
 } // namespace
 
-std::optional<std::string> PreviewTextOf(const std::string& path) {
+std::optional<std::string> PreviewTextOf(const std::string& path, const ReadFileStart& read) {
     if (!IsFirmwareFilePath(path)) {
         return std::string(kNoDownloadFile);
     }
-    // Through a filesystem path so that a UTF-8 name opens on Windows too.
-    std::ifstream file(std::filesystem::u8path(path), std::ios::in | std::ios::binary);
-    if (!file.is_open()) {
+    const std::optional<std::string> start = read(path, kMaxHeaderBytes);
+    if (!start) {
         return std::nullopt;
     }
-    return HeaderDisplayText(ReadHeaderLines(file));
+    return HeaderDisplayText(ReadHeaderLines(*start));
 }
 
 } // namespace firmware

@@ -3,52 +3,46 @@
 namespace firmware {
 namespace {
 
-using Traits = std::istream::traits_type;
-
 const char* const kNoInfo = "-- no info --";
+const char kEndOfText = 0x1A; // Ctrl-Z
 
-// Characters of a stream with CR LF read as LF and Ctrl-Z as the end of the
-// text, as in a file opened in text mode; a CR on its own stays. Reads the
-// stream's buffer one character at a time, so nothing past the last
-// character taken is asked for but one.
-class TextModeStream {
+// Characters of the bytes with CR LF read as LF and Ctrl-Z as the end of the
+// text, as in a file opened in text mode; a CR on its own stays.
+class TextModeReader {
 public:
-    explicit TextModeStream(std::istream& in) : m_buffer(in.rdbuf()) {}
+    explicit TextModeReader(std::string_view bytes) : m_bytes(bytes) {}
 
-    // The next character, or Traits::eof().
-    int Get() {
-        if (m_buffer == nullptr) {
-            return Traits::eof();
+    // The next character; false at the end of the text.
+    bool Get(char& c) {
+        if (m_at == m_bytes.size() || m_bytes[m_at] == kEndOfText) {
+            m_at = m_bytes.size(); // nothing after Ctrl-Z is text
+            return false;
         }
-        const int c = m_buffer->sbumpc();
-        if (c == kEndOfText) {
-            m_buffer = nullptr; // nothing after it is text
-            return Traits::eof();
+        c = m_bytes[m_at++];
+        if (c == '\r' && m_at < m_bytes.size() && m_bytes[m_at] == '\n') {
+            c = m_bytes[m_at++];
         }
-        if (c == '\r' && m_buffer->sgetc() == '\n') {
-            return m_buffer->sbumpc();
-        }
-        return c;
+        return true;
     }
 
 private:
-    static const int kEndOfText = 0x1A; // Ctrl-Z
-    std::streambuf* m_buffer;
+    std::string_view m_bytes;
+    std::size_t m_at = 0;
 };
 
 // One display line: the rest of the current line when it fits, else as much
 // of it as fits. False at the end of the input when nothing was left.
-bool ReadPiece(TextModeStream& in, std::string& piece) {
+bool ReadPiece(TextModeReader& in, std::string& piece) {
     piece.clear();
+    char c = 0;
     while (piece.size() < kMaxHeaderLineLength) {
-        const int c = in.Get();
-        if (c == Traits::eof()) {
+        if (!in.Get(c)) {
             return !piece.empty();
         }
         if (c == '\n') {
             return true;
         }
-        piece.push_back(Traits::to_char_type(c));
+        piece.push_back(c);
     }
     // Full: a line end right behind it is read as the next piece, an empty
     // line, so a line of exactly the maximum length shows as two.
@@ -57,8 +51,8 @@ bool ReadPiece(TextModeStream& in, std::string& piece) {
 
 } // namespace
 
-std::vector<std::string> ReadHeaderLines(std::istream& in) {
-    TextModeStream text(in);
+std::vector<std::string> ReadHeaderLines(std::string_view bytes) {
+    TextModeReader text(bytes);
     std::vector<std::string> lines;
     std::string piece;
     while (static_cast<int>(lines.size()) < kMaxHeaderLines && ReadPiece(text, piece)) {

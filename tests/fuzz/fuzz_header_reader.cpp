@@ -4,12 +4,12 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <sstream>
 #include <string>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size), std::ios::binary);
-    const std::vector<std::string> lines = firmware::ReadHeaderLines(in);
+    const std::vector<std::string> lines =
+        firmware::ReadHeaderLines(std::string_view(reinterpret_cast<const char*>(data), size));
     if (lines.size() > static_cast<size_t>(firmware::kMaxHeaderLines)) {
         std::abort();
     }

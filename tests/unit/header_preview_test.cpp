@@ -1,43 +1,25 @@
-// The preview text of real files in a folder of the test's own.
+// The preview text of the files a folder holds.
 #include "firmware/header_preview.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class HeaderPreview : public testing::Test {
-protected:
-    void SetUp() override {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_dir = fs::temp_directory_path() / ("tavro-preview-" + std::to_string(stamp));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
-
-    // Writes the file (name in UTF-8, folders made as needed) and returns its path.
-    std::string Write(const std::string& name, const std::string& content) {
-        const fs::path path = m_dir / fs::u8path(name);
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::out | std::ios::binary) << content;
-        return Path(name);
-    }
-    std::string Path(const std::string& name) const {
-        return (m_dir / fs::u8path(name)).u8string();
-    }
-
-    fs::path m_dir;
-};
+// The files there are, by path; any other cannot be opened.
+std::optional<std::string> PreviewOf(const std::map<std::string, std::string>& files,
+                                     const std::string& path) {
+    return firmware::PreviewTextOf(
+        path, [&files](const std::string& file, std::size_t maxBytes) {
+            const auto found = files.find(file);
+            return found == files.end()
+                       ? std::nullopt
+                       : std::optional<std::string>(found->second.substr(0, maxBytes));
+        });
+}
 
 const std::string kHeader = "; Tavro CPM firmware\r\n; Version 4.1\r\n:020000040000FA\r\n";
 const std::string kShown = "; Tavro CPM firmware\r\n; Version 4.1\r\n";
@@ -53,33 +35,30 @@ void PrintTo(const FileCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class PreviewOfFile : public HeaderPreview, public testing::WithParamInterface<FileCase> {};
+class PreviewOfFile : public testing::TestWithParam<FileCase> {};
 
 TEST_P(PreviewOfFile, ShowsTheHeaderOfFirmwareFilesOnly) {
     const FileCase& c = GetParam();
-    EXPECT_EQ(firmware::PreviewTextOf(Write(c.file, c.content)), c.expected);
+    EXPECT_EQ(PreviewOf({{c.file, c.content}}, c.file), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PreviewOfFile,
     testing::Values(
-        FileCase{"Firmware", "main.fdl", kHeader, kShown},
-        FileCase{"UpperCaseExtension", "MAIN.FDL", kHeader, kShown},
-        FileCase{"NonAsciiName",
-                 "pr\xC3\xBC"
-                 "fung.fdl",
-                 kHeader, kShown},
+        FileCase{"Firmware", "C:\\fw\\main.fdl", kHeader, kShown},
+        FileCase{"UpperCaseExtension", "C:\\fw\\MAIN.FDL", kHeader, kShown},
         FileCase{"LfLineEnds", "lf.fdl", "; Tavro CPM firmware\n; Version 4.1\n:02\n", kShown},
         FileCase{"NoHeader", "data.fdl", ":020000040000FA\r\n", "-- no info --"},
         FileCase{"Empty", "empty.fdl", "", "-- no info --"},
-        FileCase{"TextInFirmwareFolder", "old.fdl/notes.txt", kHeader, "-- no download file --"},
+        FileCase{"TextInFirmwareFolder", "C:\\old.fdl\\notes.txt", kHeader,
+                 "-- no download file --"},
         FileCase{"Backup", "main.fdl.bak", kHeader, "-- no download file --"}),
     [](const testing::TestParamInfo<FileCase>& info) { return info.param.name; });
 
-TEST_F(HeaderPreview, FileThatCannotBeOpenedGivesNothing) {
-    EXPECT_EQ(firmware::PreviewTextOf(Path("missing.fdl")), std::nullopt);
+TEST(HeaderPreview, FileThatCannotBeOpenedGivesNothing) {
+    EXPECT_EQ(PreviewOf({}, "missing.fdl"), std::nullopt);
     // Not being a firmware file is decided before the file is looked at.
-    EXPECT_EQ(firmware::PreviewTextOf(Path("missing.txt")), "-- no download file --");
+    EXPECT_EQ(PreviewOf({}, "missing.txt"), "-- no download file --");
 }
 
 } // namespace
