@@ -20,3 +20,19 @@ tavro_start_xvfb
 tavro_wine_start
 trap tavro_wine_stop EXIT
 tavro_wine "$TAVRO_WINDOWS_BIN/gui_bench.exe"
+
+# Start-up: CreateProcess to the first visible window, the program (in a
+# folder of its own with the simulator and valid settings) against a bare
+# window, nine starts each in turn. TAVRO_BENCH_PROGRAM names another
+# TavroDownload.exe to time in the same folder (an older build, say).
+cmake --build --preset "$TAVRO_WINDOWS_PRESET" --target startup_bench bare_window TavroDownload Vardel Ostrel
+start_dir=build/$TAVRO_WINDOWS_PRESET/startup
+mkdir -p "$start_dir"
+cp "${TAVRO_BENCH_PROGRAM:-$TAVRO_WINDOWS_BIN/TavroDownload.exe}" "$start_dir/TavroDownload.exe"
+cp "$TAVRO_WINDOWS_BIN/Vardel.dll" "$TAVRO_WINDOWS_BIN/Ostrel.dll" "$start_dir/"
+printf '[Vardel]\r\nPortMask=0x0005\r\n' >"$start_dir/Vardel.ini"
+printf '[DOWNLOAD]\r\nCPMADR=1\r\nPRIMARYINITSTRING=0xFD Adr 0x08 0x00 0x01 0xFF LRC\r\nREDUNDANTINITSTRING=0xFD Adr 0x09 0x00 0x01 0xFF LRC\r\nPORT=COM1\r\nBAUDRATE=9600\r\nPARITY=ODD\r\nDATABITS=8\r\nSTOPBITS=1\r\nRETRY=4\r\nFILENAME=\r\nTARGET=PRIMARY\r\n' \
+    >"$start_dir/tavrodownload.ini"
+echo "== Start-up to the first window ($TAVRO_WINDOWS_ARCH build under Wine)"
+tavro_wine "$TAVRO_WINDOWS_BIN/startup_bench.exe" "$(tavro_windows_path "$start_dir/TavroDownload.exe")" \
+    "$(tavro_windows_path "$TAVRO_WINDOWS_BIN/bare_window.exe")" | tr -d '\r'
