@@ -9,4 +9,4 @@ include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 # it is the loader.
 find_program(WINE64_LOADER wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
 find_program(WINE64_LOADER wine64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINELOADER=${WINE64_LOADER} ${WINE64_LOADER})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test.sh ${WINE64_LOADER})
