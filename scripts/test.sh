@@ -27,15 +27,29 @@ run_suite() { # name, configure/build/test preset
     build "$name" "$preset" || return
     echo "== $name: test"
     log=$(mktemp)
+    export TAVRO_RERUN_LOG=$log.reruns # filled by scripts/wine-test.sh
+    : >"$TAVRO_RERUN_LOG"
     ctest --preset "$preset" 2>&1 | tee "$log"
     if [ "${PIPESTATUS[0]}" -ne 0 ]; then
         status=1
     fi
-    local skipped
+    local skipped reruns
     skipped=$(grep -c '\*\*\*Skipped' "$log")
+    reruns=$(wc -l <"$TAVRO_RERUN_LOG")
     summaries+=("$name: $(grep -E 'tests passed|No tests were found' "$log" | tail -n 1)$(
-        [ "$skipped" -gt 0 ] && echo ", $skipped skipped")")
-    rm -f "$log"
+        [ "$skipped" -gt 0 ] && echo ", $skipped skipped")$(
+        [ "$reruns" -eq 1 ] && echo ", 1 rerun after Wine failed to start it")$(
+        [ "$reruns" -gt 1 ] && echo ", $reruns reruns after Wine failed to start them")")
+    rm -f "$log" "$TAVRO_RERUN_LOG"
+}
+
+# Every product source through a second compiler, clang, for the 32-bit target.
+clang_check() {
+    echo "== clang: compile every product source"
+    local line
+    line=$(python3 scripts/clang_check.py build/windows . | tee /dev/stderr | tail -n 1)
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    summaries+=("$line")
 }
 
 run_suite "native" native
@@ -50,6 +64,8 @@ build "windows ($other_arch)" $other &&
 tavro_start_xvfb && tavro_wine_start || { echo "Wine could not be started"; exit 1; }
 trap tavro_wine_stop EXIT
 run_suite "windows ($TAVRO_WINDOWS_LABEL)" "$TAVRO_WINDOWS_PRESET"
+# The 32-bit build's compile commands, whichever build was tested.
+[ -f build/windows/compile_commands.json ] && clang_check
 
 echo
 echo "== Summary"
