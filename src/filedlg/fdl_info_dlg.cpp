@@ -132,8 +132,8 @@ void CFDLInfoDlg::OnOK() {}
 void CFDLInfoDlg::OnCancel() {}
 
 void CFDLInfoDlg::ShowFileInfo(std::string path) {
-    const std::optional<std::string> text = firmware::PreviewTextOf(
-        path, [](const std::string& file, std::size_t maxBytes) {
+    const std::optional<std::string> text =
+        firmware::PreviewTextOf(path, [](const std::string& file, std::size_t maxBytes) {
             return platform::ReadFileStart(platform::Widen(file), maxBytes);
         });
     if (text && m_editInfo != nullptr) {

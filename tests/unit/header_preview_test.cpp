@@ -12,13 +12,11 @@ namespace {
 // The files there are, by path; any other cannot be opened.
 std::optional<std::string> PreviewOf(const std::map<std::string, std::string>& files,
                                      const std::string& path) {
-    return firmware::PreviewTextOf(
-        path, [&files](const std::string& file, std::size_t maxBytes) {
-            const auto found = files.find(file);
-            return found == files.end()
-                       ? std::nullopt
-                       : std::optional<std::string>(found->second.substr(0, maxBytes));
-        });
+    return firmware::PreviewTextOf(path, [&files](const std::string& file, std::size_t maxBytes) {
+        const auto found = files.find(file);
+        return found == files.end() ? std::nullopt
+                                    : std::optional<std::string>(found->second.substr(0, maxBytes));
+    });
 }
 
 const std::string kHeader = "; Tavro CPM firmware\r\n; Version 4.1\r\n:020000040000FA\r\n";
@@ -44,15 +42,15 @@ TEST_P(PreviewOfFile, ShowsTheHeaderOfFirmwareFilesOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PreviewOfFile,
-    testing::Values(
-        FileCase{"Firmware", "C:\\fw\\main.fdl", kHeader, kShown},
-        FileCase{"UpperCaseExtension", "C:\\fw\\MAIN.FDL", kHeader, kShown},
-        FileCase{"LfLineEnds", "lf.fdl", "; Tavro CPM firmware\n; Version 4.1\n:02\n", kShown},
-        FileCase{"NoHeader", "data.fdl", ":020000040000FA\r\n", "-- no info --"},
-        FileCase{"Empty", "empty.fdl", "", "-- no info --"},
-        FileCase{"TextInFirmwareFolder", "C:\\old.fdl\\notes.txt", kHeader,
-                 "-- no download file --"},
-        FileCase{"Backup", "main.fdl.bak", kHeader, "-- no download file --"}),
+    testing::Values(FileCase{"Firmware", "C:\\fw\\main.fdl", kHeader, kShown},
+                    FileCase{"UpperCaseExtension", "C:\\fw\\MAIN.FDL", kHeader, kShown},
+                    FileCase{"LfLineEnds", "lf.fdl", "; Tavro CPM firmware\n; Version 4.1\n:02\n",
+                             kShown},
+                    FileCase{"NoHeader", "data.fdl", ":020000040000FA\r\n", "-- no info --"},
+                    FileCase{"Empty", "empty.fdl", "", "-- no info --"},
+                    FileCase{"TextInFirmwareFolder", "C:\\old.fdl\\notes.txt", kHeader,
+                             "-- no download file --"},
+                    FileCase{"Backup", "main.fdl.bak", kHeader, "-- no download file --"}),
     [](const testing::TestParamInfo<FileCase>& info) { return info.param.name; });
 
 TEST(HeaderPreview, FileThatCannotBeOpenedGivesNothing) {

@@ -133,15 +133,13 @@ TEST_P(LargeFile, NeedsOnlyItsFirstBytes) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Patterns, LargeFile,
-                         testing::Values(LargeFileCase{"HeaderLines", "; firmware header line\r\n"},
-                                         LargeFileCase{"LongLinesCrLf", std::string(254, 'x') + "\r\n"},
-                                         LargeFileCase{"OneEndlessLine", "0123456789"},
-                                         LargeFileCase{"OnlyCrLf", "\r\n"},
-                                         LargeFileCase{"OnlyCr", "\r"},
-                                         LargeFileCase{"Binary", RandomBytes(4096)}),
-                         [](const testing::TestParamInfo<LargeFileCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, LargeFile,
+    testing::Values(LargeFileCase{"HeaderLines", "; firmware header line\r\n"},
+                    LargeFileCase{"LongLinesCrLf", std::string(254, 'x') + "\r\n"},
+                    LargeFileCase{"OneEndlessLine", "0123456789"},
+                    LargeFileCase{"OnlyCrLf", "\r\n"}, LargeFileCase{"OnlyCr", "\r"},
+                    LargeFileCase{"Binary", RandomBytes(4096)}),
+    [](const testing::TestParamInfo<LargeFileCase>& info) { return info.param.name; });
 
 } // namespace
