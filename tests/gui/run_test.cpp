@@ -591,7 +591,8 @@ TEST_F(DownloadRun, OnlyFirmwareOnTheApprovedListIsDownloaded) {
     EXPECT_EQ(Calls("InitDownload").size(), 1u); // none for the refused file
     const std::string record = ReadFileBytes(m_dir.File(L"record.csv"));
     EXPECT_NE(record.find("," + file + ",79439," + sha256 +
-                          ",downloaded,500,Download successful! (approved: CPM4012 app 3.2.1),"),
+                          ",downloaded,500,Download successful! (approved: CPM4012 app 3.2.1) "
+                          "(simulator: no CPM was written),"),
               std::string::npos)
         << record;
 }
