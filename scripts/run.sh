@@ -50,12 +50,13 @@ tavro_drive_with_snaps "$shots" "$bin/demo_driver.exe" "$(tavro_windows_path "$r
 # downloaded one after another without any window, each told on a line, the
 # outcome in the exit code. The stand-in disturbs the line of CPM 7 in its
 # first two runs: the program runs it again (/attempts:3), and the third
-# attempt gets the firmware into it.
+# attempt gets the firmware into it. /simulate: the stand-in is the simulator,
+# which a script refuses unless asked for it.
 echo "== A scripted sequence, as a production line runs it (the simulator disturbs CPM 7's line twice)"
 printf '[Vardel]\r\nPortMask=0x0005\r\nSpeedFactor=200\r\n[CPM]\r\nCOM1=1-127\r\n[Fault]\r\nAddress=7\r\nPhase=3\r\nCondition=4\r\nFailures=99\r\nRuns=2\r\n' \
     >"$run_dir/Vardel.ini"
 rm -f "$run_dir/record.csv"
-script_args=(/download /quiet /port:1 /address:1,5,7-9 /attempts:3 /timeout:30 /keepgoing /log:record.csv "$(basename "$sample")")
+script_args=(/download /quiet /simulate /port:1 /address:1,5,7-9 /attempts:3 /timeout:30 /keepgoing /log:record.csv "$(basename "$sample")")
 echo "TavroDownload.exe ${script_args[*]}"
 exit_code=0
 (cd "$run_dir" && tavro_wine TavroDownload.exe "${script_args[@]}") | tr -d '\r' || exit_code=$?

@@ -1,5 +1,6 @@
 #include "app/script_mode.h"
 
+#include "app/version_report.h"
 #include "download/download_record.h"
 #include "download/download_run.h"
 #include "download/held_firmware.h"
@@ -52,6 +53,11 @@ public:
 
 private:
     void WatchForStops();
+    // The record that the settings file names, or /log's.
+    void OpenRecord(const std::string& logPath);
+    // The library as the request wants it: the simulator only with /simulate,
+    // and /simulate only with the simulator. false: refused.
+    bool CheckLibraryKind();
     bool Prepare(DownloadSettings& s, std::vector<int>& addresses, std::string& libraryPath);
     // The file against /sha256 and the approved list; the refusal, "" when it passes.
     std::string CheckFirmware(const std::string& file, ProfileStore& profile);
@@ -110,21 +116,28 @@ private:
 int ScriptedDownloads::Run(const std::vector<std::string>& arguments) {
     const script::ParseResult parsed = script::ParseRequest(arguments, ResourceText);
     if (!parsed.request) {
+        OpenRecord(""); // a /log of a line that did not parse is not trusted
+        Refuse(run::Outcome::Refused, parsed.error);
         // /quiet shows no window of any kind, not even to refuse.
-        Tell(parsed.error, Asks(arguments, L"/wait") && !Asks(arguments, L"/quiet"));
-        return script::ExitCode(run::Outcome::Refused);
+        if (Asks(arguments, L"/wait") && !Asks(arguments, L"/quiet")) {
+            platform::ShowAppMessage(nullptr, parsed.error);
+        }
+        return m_nExitCode;
     }
     m_request = *parsed.request;
+    // Asked for by a person: shown in a box when there is no console.
+    const bool box = !m_console.Available() && !m_request.quiet;
     if (m_request.help) {
-        // Asked for by a person: shown in a box when there is no console.
-        Tell(ResourceText(IDS_SCRIPT_USAGE), !m_console.Available() && !m_request.quiet);
+        Tell(ResourceText(IDS_SCRIPT_USAGE), box);
         return 0;
     }
+    if (m_request.version) {
+        const VersionReport report = ReportVersions();
+        Tell(report.text, box);
+        return report.libraryLoaded ? 0 : script::ExitCode(run::Outcome::LibraryMissing);
+    }
     WatchForStops();
-    platform::ProfileFile profile(m_settingsPath);
-    m_record.Open(m_request.logPath.empty() ? script::RecordPathSetting(profile, m_settingsPath)
-                                            : m_request.logPath,
-                  [this](const std::string& text) { Tell(text, false); });
+    OpenRecord(m_request.logPath);
 
     DownloadSettings s;
     std::string libraryPath;
@@ -148,12 +161,39 @@ void ScriptedDownloads::WatchForStops() {
     m_sessionWindow = std::make_unique<platform::SessionWindow>(std::move(handlers));
 }
 
+void ScriptedDownloads::OpenRecord(const std::string& logPath) {
+    platform::ProfileFile profile(m_settingsPath);
+    m_record.Open(logPath.empty() ? script::RecordPathSetting(profile, m_settingsPath) : logPath,
+                  [this](const std::string& text) { Tell(text, false); });
+}
+
+// Told apart before any of the library's functions is called: a script
+// written for a test bench never flashes a real CPM unnoticed.
+bool ScriptedDownloads::CheckLibraryKind() {
+    const std::string path = platform::Narrow(m_library.Path());
+    if (m_library.IsSimulator() && !m_request.simulate) {
+        Refuse(run::Outcome::LibraryMissing,
+               platform::FormatText(ResourceText(IDS_SIMULATOR_REFUSED), {path}));
+        return false;
+    }
+    if (!m_library.IsSimulator() && m_request.simulate) {
+        Refuse(run::Outcome::Refused,
+               platform::FormatText(ResourceText(IDS_SIMULATE_REFUSED), {path}));
+        return false;
+    }
+    return true;
+}
+
 // The settings file's values, changed by the switches, and checked by the
 // rules the window and the settings file use. false: refused (and said why).
 bool ScriptedDownloads::Prepare(DownloadSettings& s, std::vector<int>& addresses,
                                 std::string& libraryPath) {
     uint16_t mask = 0;
-    if (!m_library.Bind(mask)) {
+    const bool loaded = m_library.Load();
+    if (loaded && !CheckLibraryKind()) {
+        return false;
+    }
+    if (!loaded || !m_library.Bind(mask)) {
         Refuse(run::Outcome::LibraryMissing, ResourceText(IDS_LIBRARY_MISSING));
         return false;
     }
@@ -354,7 +394,9 @@ void ScriptedDownloads::RunFinished(const DownloadSettings& settings,
     script::RunFacts facts = script::FactsOf(settings, result, ResourceText);
     if (m_request.attempts > 1) {
         facts.text = script::AttemptText(m_nAttempt, m_request.attempts, facts.text, ResourceText);
+        facts.namesAttempt = true;
     }
+    facts.simulated = m_library.IsSimulator();
     Report(facts);
     m_currentOutcome = result.outcome;
     m_bWorthAnotherAttempt = script::IsWorthAnotherAttempt(result);

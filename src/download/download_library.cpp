@@ -2,20 +2,29 @@
 
 #include "platform/ansi_text.h"
 #include "platform/library.h"
+#include "platform/text.h"
+#include "platform/version_info.h"
 #include "run/run_description.h"
 
 namespace download {
 namespace {
 const uint16_t kLibraryFailureMask = 0x8000;
-}
+// The simulator's mark in its version resource.
+const wchar_t kSimulatorKey[] = L"Simulator";
+const char kSimulatorValue[] = "yes";
+} // namespace
 
 DownloadLibrary::~DownloadLibrary() {
     Free();
 }
 
-bool DownloadLibrary::Bind(uint16_t& portMask) {
+bool DownloadLibrary::Load() {
+    if (IsBound()) {
+        return true;
+    }
     m_hDownloadLib = platform::LoadLibrarySafely(L"Vardel.dll", {L"Ostrel.dll"});
     if (m_hDownloadLib == nullptr) {
+        m_dwLoadError = GetLastError();
         return false;
     }
     m_pfnGetCOMsStatus =
@@ -30,7 +39,18 @@ bool DownloadLibrary::Bind(uint16_t& portMask) {
     // A library without all five entry points is not the one we can drive.
     if (!m_pfnGetCOMsStatus || !m_pfnInitDownload || !m_pfnStartDownload || !m_pfnAbortDownload ||
         !m_pfnGetDownloadStatus) {
+        m_dwLoadError = ERROR_PROC_NOT_FOUND;
         Free();
+        return false;
+    }
+    // The file of this very module, not whatever a name would find now.
+    m_strPath = platform::ModulePath(m_hDownloadLib);
+    m_bSimulator = platform::VersionInfo(m_strPath).Value(kSimulatorKey) == kSimulatorValue;
+    return true;
+}
+
+bool DownloadLibrary::Bind(uint16_t& portMask) {
+    if (!Load()) {
         return false;
     }
     portMask = ReadPortMask();
@@ -51,6 +71,8 @@ void DownloadLibrary::Free() {
     m_pfnStartDownload = nullptr;
     m_pfnAbortDownload = nullptr;
     m_pfnGetDownloadStatus = nullptr;
+    m_strPath.clear();
+    m_bSimulator = false;
 }
 
 uint16_t DownloadLibrary::ReadPortMask() const {

@@ -20,12 +20,22 @@ public:
     DownloadLibrary(const DownloadLibrary&) = delete;
     DownloadLibrary& operator=(const DownloadLibrary&) = delete;
 
-    // Loads the library and binds all five entry points, and reads the port
-    // mask. false when the library is missing, lacks one of them or reports
-    // its own failure in the mask: the program cannot work with it.
+    // Loads the library, binds all five entry points and reads its version
+    // resource, calling none of them. false when the library is missing or
+    // lacks one of them; LoadError() then has the system's error code.
+    bool Load();
+    // Load(), then reads the port mask. false when that fails too, or the
+    // library reports its own failure in the mask: the program cannot work
+    // with it.
     bool Bind(uint16_t& portMask);
     bool IsBound() const { return m_pfnGetCOMsStatus != nullptr; }
     void Free();
+    DWORD LoadError() const { return m_dwLoadError; }
+    // The file the library was loaded from.
+    std::wstring Path() const { return m_strPath; }
+    // Whether that file says in its version resource that it is the
+    // simulator, which flashes nothing.
+    bool IsSimulator() const { return m_bSimulator; }
     // The ports the library can use now, bit n-1 for COM n; 0 when unbound.
     uint16_t ReadPortMask() const;
     // The library never confirmed the end of a run: its worker may still run,
@@ -45,6 +55,9 @@ public:
 
 private:
     bool m_bLibraryBusy = false;
+    DWORD m_dwLoadError = ERROR_SUCCESS;
+    std::wstring m_strPath;
+    bool m_bSimulator = false;
 };
 
 } // namespace download

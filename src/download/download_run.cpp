@@ -248,6 +248,12 @@ void DownloadRun::RepeatDownload() {
 void DownloadRun::CancelDownload() {
     if (m_bPolling) {
         m_stop.Stop(run::StopReason::Cancel);
+        return;
+    }
+    // The library ended the run as cancelled while nobody had pressed
+    // Cancel: the press asks it once more to abort that run's handle.
+    if (m_pStatusDlg != nullptr && m_library.m_pfnAbortDownload) {
+        m_library.m_pfnAbortDownload(m_pStatusDlg->m_nDownloadHandle);
     }
 }
 

@@ -12,7 +12,8 @@ namespace download {
 class StatusOwner {
 public:
     virtual ~StatusOwner() = default;
-    virtual void CancelDownload() = 0; // Cancel Download while polling
+    // Cancel Download: while polling, or after a cancellation nobody asked for
+    virtual void CancelDownload() = 0;
     virtual void CloseStatusDlg() = 0; // Exit
     virtual void RepeatDownload() = 0;
 };

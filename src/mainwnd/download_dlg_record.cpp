@@ -16,5 +16,7 @@ void CDownloadDlg::OpenRecord() {
 }
 
 void CDownloadDlg::RunFinished(const DownloadSettings& settings, const run::RunResult& result) {
-    m_record.Write(script::FactsOf(settings, result, platform::ResourceText));
+    script::RunFacts facts = script::FactsOf(settings, result, platform::ResourceText);
+    facts.simulated = m_library.IsSimulator(); // said in the record; the window keeps its texts
+    m_record.Write(facts);
 }

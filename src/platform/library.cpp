@@ -18,20 +18,8 @@ std::wstring SystemFolder() {
     return folder.back() == L'\\' ? folder : folder + L'\\';
 }
 
-// The DLL's full path in the first trusted folder that has it; empty when
-// none does.
-std::wstring TrustedPath(const wchar_t* fileName) {
-    for (const std::wstring& folder : {ProgramFolder(), SystemFolder()}) {
-        const std::wstring path = folder + fileName;
-        if (!folder.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            return path;
-        }
-    }
-    return {};
-}
-
 HMODULE LoadFromTrustedPath(const wchar_t* fileName) {
-    const std::wstring path = TrustedPath(fileName);
+    const std::wstring path = TrustedDllPath(fileName);
     return path.empty() ? nullptr
                         : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
@@ -57,6 +45,20 @@ HMODULE LoadByFullPaths(const wchar_t* fileName, std::initializer_list<const wch
 }
 
 } // namespace
+
+std::vector<std::wstring> TrustedDllFolders() {
+    return {ProgramFolder(), SystemFolder()};
+}
+
+std::wstring TrustedDllPath(const wchar_t* fileName) {
+    for (const std::wstring& folder : TrustedDllFolders()) {
+        const std::wstring path = folder + fileName;
+        if (!folder.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            return path;
+        }
+    }
+    return {};
+}
 
 DllSearch AvailableDllSearch() {
     // The flags came with AddDllDirectory: where it exists, they work.

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -11,6 +13,11 @@ namespace platform {
 // else by full paths.
 enum class DllSearch { SearchFlags, FullPaths };
 DllSearch AvailableDllSearch();
+
+// The folders a DLL is loaded from, in turn: the program's and the system's.
+std::vector<std::wstring> TrustedDllFolders();
+// The DLL's full path in the first of them that has it; empty when none does.
+std::wstring TrustedDllPath(const wchar_t* fileName);
 
 // Loads a DLL by file name from the program's folder, else from the system
 // folder, and the DLLs it imports (named in imports) from those two as well;

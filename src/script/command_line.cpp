@@ -17,30 +17,20 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// Decimal digits with an optional sign, within int; nothing else.
-std::optional<int> ParseInt(const std::string& text, bool allowSign) {
-    size_t i = 0;
-    bool negative = false;
-    if (allowSign && !text.empty() && (text[0] == '-' || text[0] == '+')) {
-        negative = text[0] == '-';
-        i = 1;
-    }
-    if (i == text.size()) {
+// Decimal digits, within int; nothing else.
+std::optional<int> ParseInt(const std::string& text) {
+    if (text.empty()) {
         return std::nullopt;
     }
     long long value = 0;
-    for (; i < text.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) {
             return std::nullopt;
         }
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
+        value = value * 10 + (c - '0');
+        if (value > INT_MAX) {
             return std::nullopt;
         }
-    }
-    value = negative ? -value : value;
-    if (value > INT_MAX || value < INT_MIN) {
-        return std::nullopt;
     }
     return static_cast<int>(value);
 }
@@ -51,12 +41,12 @@ std::optional<int> ParsePort(std::string text) {
     if (text.compare(0, 3, "com") == 0) {
         text.erase(0, 3);
     }
-    const std::optional<int> port = ParseInt(text, false);
+    const std::optional<int> port = ParseInt(text);
     return port && *port >= 1 && *port <= 16 ? port : std::nullopt;
 }
 
 std::optional<int> ParseCount(const std::string& text, int low, int high) {
-    const std::optional<int> count = ParseInt(text, false);
+    const std::optional<int> count = ParseInt(text);
     return count && *count >= low && *count <= high ? count : std::nullopt;
 }
 
@@ -88,7 +78,7 @@ bool ApplyValue(Request& r, const std::string& name, const std::string& value) {
         return r.target.has_value();
     }
     if (name == "retry") {
-        r.retry = ParseInt(value, true);
+        r.retry = ParseCount(value, 0, 255); // never cut to a byte unseen
         return r.retry.has_value();
     }
     if (name == "timeout") {
@@ -119,10 +109,43 @@ bool* FlagOf(Request& r, const std::string& name) {
     if (name == "keepgoing") {
         return &r.keepGoing;
     }
+    if (name == "simulate") {
+        return &r.simulate;
+    }
     if (name == "?") {
         return &r.help;
     }
+    if (name == "version") {
+        return &r.version;
+    }
     return nullptr;
+}
+
+const char* const kWithValue[] = {"port", "address", "target",   "retry",
+                                  "log",  "timeout", "attempts", "sha256"};
+
+bool TakesValue(const std::string& name) {
+    return std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue);
+}
+
+// "/Port:3" -> "port"
+std::string SwitchName(const std::string& argument) {
+    const size_t colon = argument.find(':');
+    return Lower(argument.substr(1, colon == std::string::npos ? colon : colon - 1));
+}
+
+// The words a command line may start with: what it asks the program to do.
+bool IsCommand(const std::string& name) {
+    return name == "download" || name == "?" || name == "version";
+}
+
+bool IsProgramSwitch(const std::string& argument) {
+    if (argument.empty() || argument[0] != '/') {
+        return false;
+    }
+    Request any;
+    const std::string name = SwitchName(argument);
+    return IsCommand(name) || TakesValue(name) || FlagOf(any, name) != nullptr;
 }
 
 ParseResult Refuse(const platform::TextLookup& text, int id, const std::string& what) {
@@ -132,17 +155,19 @@ ParseResult Refuse(const platform::TextLookup& text, int id, const std::string& 
 } // namespace
 
 bool IsSwitchCommandLine(const std::vector<std::string>& arguments) {
-    return !arguments.empty() && !arguments[0].empty() && arguments[0][0] == '/';
+    return (!arguments.empty() && !arguments[0].empty() && arguments[0][0] == '/') ||
+           std::any_of(arguments.begin(), arguments.end(), IsProgramSwitch);
 }
 
 ParseResult ParseRequest(const std::vector<std::string>& arguments,
                          const platform::TextLookup& text) {
     const std::string first = arguments.empty() ? "" : Lower(arguments[0]);
-    if (first != "/download" && first != "/?") {
+    if (first.empty() || first[0] != '/' || !IsCommand(first.substr(1))) {
         return Refuse(text, IDS_SCRIPT_NOT_FIRST, arguments.empty() ? "" : arguments[0]);
     }
     Request r;
     r.help = first == "/?";
+    r.version = first == "/version";
     std::vector<std::string> seen{first.substr(1)};
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -154,24 +179,19 @@ ParseResult ParseRequest(const std::vector<std::string>& arguments,
             continue;
         }
         const size_t colon = argument.find(':');
-        const std::string name =
-            Lower(argument.substr(1, colon == std::string::npos ? colon : colon - 1));
+        const std::string name = SwitchName(argument);
         for (const std::string& earlier : seen) {
             if (earlier == name) {
                 return Refuse(text, IDS_SCRIPT_TWICE, argument);
             }
         }
         seen.push_back(name);
-        static const char* const kWithValue[] = {"port", "address", "target",   "retry",
-                                                 "log",  "timeout", "attempts", "sha256"};
-        const bool known =
-            std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue);
         if (bool* flag = FlagOf(r, name)) {
             if (colon != std::string::npos) {
                 return Refuse(text, IDS_SCRIPT_BAD_VALUE, argument);
             }
             *flag = true;
-        } else if (!known) {
+        } else if (!TakesValue(name)) {
             return Refuse(text, IDS_SCRIPT_UNKNOWN_SWITCH, argument);
         } else if (colon == std::string::npos || !ApplyValue(r, name, argument.substr(colon + 1))) {
             return Refuse(text, IDS_SCRIPT_BAD_VALUE, argument);
@@ -191,9 +211,9 @@ std::optional<std::vector<int>> ParseAddressList(const std::string& text) {
         const std::string item =
             text.substr(start, comma == std::string::npos ? comma : comma - start);
         const size_t dash = item.find('-');
-        const std::optional<int> low = ParseInt(item.substr(0, dash), false);
+        const std::optional<int> low = ParseInt(item.substr(0, dash));
         const std::optional<int> high =
-            dash == std::string::npos ? low : ParseInt(item.substr(dash + 1), false);
+            dash == std::string::npos ? low : ParseInt(item.substr(dash + 1));
         if (!low || !high || *low > *high || *high > 255) {
             return std::nullopt;
         }

@@ -11,12 +11,13 @@ namespace script {
 // What a scripted start asks for: TavroDownload.exe /download [switches] [file].
 // Values not given come from the settings file.
 struct Request {
-    bool help = false; // /?: the usage, nothing else
+    bool help = false;    // /?: the usage, nothing else
+    bool version = false; // /version: the program's and the library's versions, nothing else
     std::optional<int> port;
     std::vector<int> addresses; // in the order given; empty: the settings' address
     std::string addressText;    // the /address value as given
     std::optional<int> target;  // 0 prim, 1 red
-    std::optional<int> retry;
+    std::optional<int> retry;   // 0..255: the library takes one byte
     std::string file;
     std::string logPath;
     std::optional<int> timeoutSeconds; // a run without progress for this long is aborted
@@ -25,6 +26,7 @@ struct Request {
     bool wait = false;
     bool quiet = false;
     bool keepGoing = false;
+    bool simulate = false; // the library must be the simulator, and may be
 };
 
 // Either a request or the message that refuses the command line; the message
@@ -34,8 +36,10 @@ struct ParseResult {
     std::string error;
 };
 
-// A command line is a scripted one when its first argument is a switch; any
-// other is a firmware path, as it always was.
+// A command line is a scripted one when its first argument is a switch or
+// any argument is one of the program's switches; it then either parses or is
+// refused, never taken for a path. Any other is a firmware path, as it always
+// was.
 bool IsSwitchCommandLine(const std::vector<std::string>& arguments);
 
 // The arguments as Windows splits them, the program name left out.

@@ -95,10 +95,11 @@ std::string ConsoleLine(const RunFacts& f) {
     add(f.target);
     add(f.file);
     add(f.outcome);
-    if (f.code && *f.code != 500) {
+    const bool downloaded = f.code && *f.code == 500;
+    if (f.code && !downloaded) {
         add(std::to_string(*f.code));
     }
-    if (!f.code || *f.code != 500) {
+    if (!downloaded || f.namesAttempt) {
         add(f.text);
     }
     return line;
@@ -126,10 +127,12 @@ std::string RecordHeader() {
 std::string RecordLine(const RunFacts& f, const platform::TextLookup& text) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", f.seconds);
-    const std::string shown =
-        f.approvedName.empty()
-            ? f.text
-            : platform::FormatText(text(IDS_APPROVED_SUFFIX), {f.text, f.approvedName});
+    std::string shown = f.approvedName.empty() ? f.text
+                                               : platform::FormatText(text(IDS_APPROVED_SUFFIX),
+                                                                      {f.text, f.approvedName});
+    if (f.simulated) {
+        shown = platform::FormatText(text(IDS_SIMULATED_SUFFIX), {shown});
+    }
     const std::string fields[] = {IsoUtc(f.time),
                                   f.computer,
                                   f.user,

@@ -31,12 +31,16 @@ struct RunFacts {
     std::string outcome; // its word
     std::optional<int> code;
     std::string text; // one line
+    // The text names one of several attempts at the CPM: the console shows
+    // it after a success too.
+    bool namesAttempt = false;
     double seconds = 0;
     // For the record only.
     std::string computer, user;
     std::optional<uint64_t> size;
     std::string sha256;       // lower-case hex; empty when the file could not be read
     std::string approvedName; // the approved list's name for the file, if any
+    bool simulated = false;   // a run with the simulator: no CPM was written
 };
 
 // The facts of a run of these settings (file: the path as the settings hold it).
@@ -48,13 +52,15 @@ std::string IsoUtc(const run::UtcTime& time);
 // A message's lines joined by blanks.
 std::string OneLine(const std::string& text);
 // "2025-01-31T13:02:07Z  COM1  CPM 5  prim  C:\fw\main.fdl  failed  -217  Download error ! ..."
-// The code and the text only for a run that did not download.
+// The code only for a run that did not download; the text too, and after a
+// download only when it names the attempt.
 std::string ConsoleLine(const RunFacts& facts);
 
 // The download record: CSV after RFC 4180, one line per run, CR LF.
 std::string CsvField(const std::string& value);
 std::string RecordHeader();
-// The text column names the approved list's name for the file after the text.
+// The text column names the approved list's name for the file after the
+// text, and then that the simulator wrote no CPM.
 std::string RecordLine(const RunFacts& facts, const platform::TextLookup& text);
 std::string HexText(const unsigned char* bytes, size_t count);
 

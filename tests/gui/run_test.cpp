@@ -123,6 +123,28 @@ TEST_F(DownloadRun, CancelAbortsExactlyOnceAndEndsCancelled) {
     EXPECT_TRUE(m_boxes.Texts().empty());
 }
 
+// A cancellation nobody asked for keeps Cancel Download; its press asks the
+// library once more to abort that run, and the button becomes Exit.
+TEST_F(DownloadRun, UnaskedCancellationIsAbortedByTheNextPress) {
+    Script("0/9 50/1 -701/7");
+    std::string before, after;
+    RunModal(m_dlg, [&](HWND main) {
+        PostClick(main, IDC_BUTTON_DOWNLOAD);
+        const HWND status = WaitForStatusWindow(main);
+        ASSERT_TRUE(WaitForCaption(main, "Tavro Download - Cancel"));
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; })); // polled no more
+        before = ItemTextOf(status, IDCANCEL);
+        EXPECT_TRUE(Calls("AbortDownload").empty());
+        Click(status, IDCANCEL);
+        after = ItemTextOf(status, IDCANCEL);
+    });
+    EXPECT_EQ(before, "Cancel Download");
+    EXPECT_EQ(after, "Exit");
+    const Lines aborts = Calls("AbortDownload");
+    ASSERT_EQ(aborts.size(), 1u);
+    EXPECT_EQ(aborts[0][1], Calls("InitDownload")[0][11]); // the run's handle
+}
+
 TEST_F(DownloadRun, ErrorWhilePollingIsShownInTheStatusWindow) {
     Script("0/9 100/3 -305/3");
     std::string message, cancelText;
@@ -569,7 +591,8 @@ TEST_F(DownloadRun, OnlyFirmwareOnTheApprovedListIsDownloaded) {
     EXPECT_EQ(Calls("InitDownload").size(), 1u); // none for the refused file
     const std::string record = ReadFileBytes(m_dir.File(L"record.csv"));
     EXPECT_NE(record.find("," + file + ",79439," + sha256 +
-                          ",downloaded,500,Download successful! (approved: CPM4012 app 3.2.1),"),
+                          ",downloaded,500,Download successful! (approved: CPM4012 app 3.2.1) "
+                          "(simulator: no CPM was written),"),
               std::string::npos)
         << record;
 }

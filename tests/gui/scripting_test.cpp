@@ -38,14 +38,19 @@ size_t Count(const std::string& text, const std::string& part) {
 
 // A folder with the program, the stand-in, the sample as main.fdl and the
 // settings file; the program runs there as a script would run it.
+// The stand-in goes in without its simulator mark, taken for the maker's
+// library, unless the simulator is asked for.
 struct ScriptFolder {
     void Prepare(const std::string& standIn, const char* settings = kSettings,
-                 bool withVardel = true) {
+                 bool withVardel = true, bool simulator = false) {
         SetEnvironmentVariableW(L"VARDEL_CONFIG", nullptr);
         PrepareProgramFolder(m_dir,
                              "[Vardel]\r\nPortMask=0x0001\r\nSpeedFactor=1000\r\nCallLog=" +
                                  m_dir.FileUtf8(L"calls.log") + "\r\n" + standIn,
                              withVardel);
+        if (withVardel && !simulator) {
+            CopyFromBin(L"VardelUnmarked.dll", m_dir.Path(), L"Vardel.dll");
+        }
         CopyFromBin(L"samples\\cpm4012_app_3.2.1.fdl", m_dir.Path(), L"main.fdl");
         if (settings) {
             WriteFileBytes(Ini(), settings);
@@ -86,11 +91,15 @@ struct ExitRow {
     bool window;
     const char* said;
     const char* approvedList = nullptr; // written as approved.txt beside the settings
+    bool simulator = false;             // the stand-in with its simulator mark
+    const char* recorded = nullptr;     // a part of record.csv
+    const char* retry = nullptr;        // the retry count InitDownload got
 };
 
 // The settings with the plant's approved list switched on.
 const std::string kApprovedSettings =
     std::string(kSettings) + "[FIRMWARE]\r\nAPPROVED=approved.txt\r\n";
+const std::string kLogged = std::string(kSettings) + "[LOG]\r\nFILE=record.csv\r\n";
 
 // clang-format off
 const ExitRow kExitRows[] = {
@@ -118,6 +127,19 @@ const ExitRow kExitRows[] = {
     {"ListUnreadable",  kReads, kApprovedSettings.c_str(), true, L"/download /quiet main.fdl", 2, false, "approved.txt cannot be read."},
     {"ListMalformed",   kReads, kApprovedSettings.c_str(), true, L"/download /quiet main.fdl", 2, false,
      "approved.txt cannot be used: its line 2, \"CPM4012 app 3.2.1\", is neither", "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f\r\nCPM4012 app 3.2.1\r\n"},
+    // The simulator passes only when asked for, and /simulate only with it. <dir>: the folder.
+    {"SimulatorRefused", kReads, kLogged.c_str(), true, L"/download /quiet main.fdl", 5, false, "<dir>Vardel.dll is the simulator of the download library: it writes no CPM.", nullptr, true, ",library missing,,"},
+    {"Simulated",        kReads, kLogged.c_str(), true, L"/download /quiet /simulate main.fdl", 0, false, "  downloaded", nullptr, true, ",downloaded,500,Download successful! (simulator: no CPM was written),"},
+    {"SimulateWithAnotherLibrary", kReads, kSettings, true, L"/download /quiet /simulate main.fdl", 2, false, "<dir>Vardel.dll is not the simulator"},
+    // Every command line is taken as meant, or refused and recorded.
+    {"RetryAboveAByte", kReads, kSettings, true, L"/download /quiet /retry:300 main.fdl", 2, false, "Bad value in /retry:300."},
+    {"RetryNegative",   kReads, kSettings, true, L"/download /quiet /retry:-1 main.fdl",  2, false, "Bad value in /retry:-1."},
+    {"RetryWhole",      kReads, kSettings, true, L"/download /quiet /retry:255 main.fdl", 0, false, "  downloaded", nullptr, false, nullptr, "255"},
+    {"SwitchAfterTheFile", kReads, kSettings, true, L"main.fdl /download /quiet", 2, false, "main.fdl: a scripted download starts with /download. Usage: TavroDownload.exe /download [switches] [file]"},
+    {"RefusalRecorded", kReads, kLogged.c_str(), true, L"/download /bogus /log:other.csv main.fdl", 2, false, "Unknown switch /bogus.", nullptr, false, ",refused,,Unknown switch /bogus. TavroDownload.exe /? lists the switches.,"},
+    {"VersionSimulator", kReads, kSettings, true, L"/version", 0, false, "Vardel.dll: <dir>Vardel.dll\r\nFile version: 2.2.0.0\r\nSimulator: yes (it writes no CPM)", nullptr, true},
+    {"VersionOther",    kReads, kSettings, true,  L"/version", 0, false, "Vardel.dll: <dir>Vardel.dll\r\nFile version: 2.2.0.0\r\nSimulator: no"},
+    {"VersionNone",     kReads, kSettings, false, L"/version", 5, false, "Tavro Download 2.2\r\nVardel.dll cannot be loaded: Vardel.dll is neither in <dir> nor in "},
 };
 // clang-format on
 
@@ -127,7 +149,7 @@ TEST(Scripted, ExitCodes) {
     for (const ExitRow& row : kExitRows) {
         SCOPED_TRACE(row.name);
         ScriptFolder folder;
-        folder.Prepare(row.standIn, row.settings, row.withVardel);
+        folder.Prepare(row.standIn, row.settings, row.withVardel, row.simulator);
         if (row.approvedList) {
             WriteFileBytes(folder.m_dir.File(L"approved.txt"), row.approvedList);
         }
@@ -146,7 +168,20 @@ TEST(Scripted, ExitCodes) {
         if (row.exitCode == 2) {
             EXPECT_TRUE(folder.InitAddresses().empty()) << "refused before any library call";
         }
-        EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
+        std::string said = row.said;
+        if (said.find("<dir>") != std::string::npos) {
+            said.replace(said.find("<dir>"), 5, folder.m_dir.FileUtf8(L""));
+        }
+        EXPECT_NE(folder.Output().find(said), std::string::npos) << folder.Output();
+        if (row.recorded) {
+            EXPECT_NE(ReadFileBytes(folder.m_dir.File(L"record.csv")).find(row.recorded),
+                      std::string::npos);
+        }
+        if (row.retry) {
+            const auto init = folder.Calls("InitDownload");
+            ASSERT_EQ(init.size(), 1u);
+            EXPECT_EQ(init[0][9], row.retry);
+        }
         if (row.settings) {
             EXPECT_EQ(ReadFileBytes(folder.Ini()), row.settings);
         } else {
@@ -398,7 +433,7 @@ TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
         {"DuringInitDownload",
          "InitDelay=3000",
          "InitDownload",
-         {",cancelled,,Stopped before the download was started.,",
+         {",cancelled,,Stopped before the download was started. (simulator: no CPM was written),",
           ",not run,,Sequence stopped before this CPM.,"}},
     };
     for (const Row& row : rows) {
@@ -415,7 +450,7 @@ TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
             platform::ConsoleControlHandler()(CTRL_C_EVENT);
         });
         const int exitCode =
-            RunScriptedDownloads({"/download", "/address:1,3",
+            RunScriptedDownloads({"/download", "/simulate", "/address:1,3",
                                   "/log:" + dir.FileUtf8(L"record.csv"), dir.FileUtf8(L"main.fdl")},
                                  dir.FileUtf8(L"tavro.ini"));
         interrupt.join();

@@ -22,7 +22,7 @@ std::string Parsed(const std::vector<std::string>& arguments) {
         return parsed.error;
     }
     const script::Request& r = *parsed.request;
-    std::string text = r.help ? "help" : "download";
+    std::string text = r.help ? "help" : r.version ? "version" : "download";
     text += r.port ? " port=" + std::to_string(*r.port) : "";
     for (size_t i = 0; i < r.addresses.size(); ++i) {
         text += (i == 0 ? " address=" : ",") + std::to_string(r.addresses[i]);
@@ -35,7 +35,7 @@ std::string Parsed(const std::vector<std::string>& arguments) {
     text += r.attempts != 1 ? " attempts=" + std::to_string(r.attempts) : "";
     text += r.sha256.empty() ? "" : " sha256=" + r.sha256;
     return text + (r.wait ? " wait" : "") + (r.quiet ? " quiet" : "") +
-           (r.keepGoing ? " keepgoing" : "");
+           (r.keepGoing ? " keepgoing" : "") + (r.simulate ? " simulate" : "");
 }
 
 TEST(ScriptCommandLine, RequestsAndRefusals) {
@@ -53,16 +53,18 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
     };
     const Row rows[] = {
         {{"/download"}, "download"},
-        {{"/DOWNLOAD", "/Port:COM3", "/address:1,3,5-7", "/target:RED", "/retry:-2", "/KeepGoing",
-          "/wait", "/log:C:\\rec.csv", "C:\\fw\\a b.fdl"},
-         "download port=3 address=1,3,5,6,7 target=1 retry=-2 file=C:\\fw\\a b.fdl "
-         "log=C:\\rec.csv wait keepgoing"},
+        {{"/DOWNLOAD", "/Port:COM3", "/address:1,3,5-7", "/target:RED", "/retry:255", "/KeepGoing",
+          "/wait", "/log:C:\\rec.csv", "C:\\fw\\a b.fdl", "/Simulate"},
+         "download port=3 address=1,3,5,6,7 target=1 retry=255 file=C:\\fw\\a b.fdl "
+         "log=C:\\rec.csv wait keepgoing simulate"},
         {{"/download", "x.fdl", "/quiet", "/port:16", "/address:255", "/target:prim"},
          "download port=16 address=255 target=0 file=x.fdl quiet"},
         {{"/?"}, "help"},
         {{"/download", "/?"}, "help"},
+        {{"/VERSION"}, "version"},
         {{"/port:1", "/download"},
          "/port:1: a scripted download starts with /download.\n"
+         "Usage: TavroDownload.exe /download [switches] [file]\n"
          "TavroDownload.exe /? lists the switches."},
         {{"/download", "/bogus"}, with(kUnknown, "/bogus")},
         {{"/download", "/wait:1"}, with(kBad, "/wait:1")},
@@ -72,6 +74,8 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
         {{"/download", "/port:COM"}, with(kBad, "/port:COM")},
         {{"/download", "/target:primary"}, with(kBad, "/target:primary")},
         {{"/download", "/retry:3x"}, with(kBad, "/retry:3x")},
+        {{"/download", "/retry:300"}, with(kBad, "/retry:300")},
+        {{"/download", "/retry:-1"}, with(kBad, "/retry:-1")},
         {{"/download", "/retry:99999999999"}, with(kBad, "/retry:99999999999")},
         {{"/download", "/log:"}, with(kBad, "/log:")},
         {{"/download", "/address:9-5"}, with(kBad, "/address:9-5")},
@@ -94,9 +98,19 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
     for (const Row& row : rows) {
         EXPECT_EQ(Parsed(row.arguments), row.parsed) << row.arguments.back();
     }
-    EXPECT_TRUE(script::IsSwitchCommandLine({"/download"}));
-    EXPECT_FALSE(script::IsSwitchCommandLine({"C:\\fw\\main.fdl", "/download"}));
-    EXPECT_FALSE(script::IsSwitchCommandLine({}));
+    // A switch anywhere makes a scripted request; a path alone, split at its
+    // blanks, stays a path.
+    const std::pair<std::vector<std::string>, bool> lines[] = {
+        {{"/download"}, true},
+        {{"/bogus"}, true},
+        {{"fw.fdl", "/download", "/quiet"}, true},
+        {{"C:\\fw\\a", "b.fdl", "/Retry:3"}, true},
+        {{"C:\\fw\\main.fdl"}, false},
+        {{"C:\\my", "fw\\a.fdl"}, false},
+        {{}, false}};
+    for (const auto& [arguments, scripted] : lines) {
+        EXPECT_EQ(script::IsSwitchCommandLine(arguments), scripted) << arguments.back();
+    }
 }
 
 TEST(ScriptCommandLine, AddressLists) {
@@ -197,6 +211,19 @@ TEST(ScriptReport, ConsoleAndRecordLines) {
     EXPECT_EQ(script::RecordLine(Facts("failed", -217, "Del CPR: x"), kTable),
               "2025-01-31T03:02:07Z,BENCH-2,\"Jörg \"\"JM\"\" M\",COM1,5,red,\"C:\\fw\\a,b.fdl\","
               "80123,00ff,failed,-217,Del CPR: x,12.3\r\n");
+    // One of several attempts is named after a success too; a simulated run
+    // says in the record that no CPM was written.
+    script::RunFacts third = Facts("downloaded", 500, "attempt 3 of 3: Download successful!");
+    third.namesAttempt = true;
+    third.simulated = true;
+    third.approvedName = "app 3";
+    EXPECT_EQ(script::ConsoleLine(third),
+              "2025-01-31T03:02:07Z  COM1  CPM 5  red  C:\\fw\\a,b.fdl  "
+              "downloaded  attempt 3 of 3: Download successful!");
+    EXPECT_NE(script::RecordLine(third, kTable)
+                  .find(",downloaded,500,attempt 3 of 3: Download successful! (approved: app 3) "
+                        "(simulator: no CPM was written),12.3\r\n"),
+              std::string::npos);
     EXPECT_EQ(script::RecordHeader(), "time_utc,computer,user,port,address,target,file,size,"
                                       "sha256,outcome,code,text,seconds\r\n");
     for (const auto& [value, field] :

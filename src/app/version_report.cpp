@@ -1,0 +1,52 @@
+#include "app/version_report.h"
+
+#include "download/download_library.h"
+#include "platform/app_message.h"
+#include "platform/library.h"
+#include "platform/string_table.h"
+#include "platform/text.h"
+#include "platform/version_info.h"
+#include "res/resource.h"
+
+namespace {
+
+using platform::ResourceText;
+
+// Why the library cannot be loaded: a file that is not where it is looked
+// for, else the system's reason.
+std::string WhyNotLoaded(const download::DownloadLibrary& library) {
+    const std::vector<std::wstring> folders = platform::TrustedDllFolders();
+    const std::wstring vardel = platform::TrustedDllPath(L"Vardel.dll");
+    for (const wchar_t* name : {L"Vardel.dll", L"Ostrel.dll"}) {
+        if (platform::TrustedDllPath(name).empty()) {
+            return platform::FormatText(ResourceText(IDS_VERSION_NOT_FOUND),
+                                        {platform::Narrow(name), platform::Narrow(folders[0]),
+                                         platform::Narrow(folders[1])});
+        }
+    }
+    return platform::FormatText(
+        ResourceText(IDS_VERSION_NOT_LOADED),
+        {platform::Narrow(vardel), platform::SystemErrorText(library.LoadError())});
+}
+
+} // namespace
+
+VersionReport ReportVersions() {
+    VersionReport report;
+    report.text = platform::ApplicationName() + " " +
+                  platform::VersionInfo(platform::ModulePath()).Value(L"ProductVersion") + "\n";
+    download::DownloadLibrary library;
+    report.libraryLoaded = library.Load();
+    if (!report.libraryLoaded) {
+        report.text += WhyNotLoaded(library);
+        return report;
+    }
+    const std::string version = platform::VersionInfo(library.Path()).FileVersion();
+    report.text +=
+        platform::FormatText(ResourceText(IDS_VERSION_LIBRARY),
+                             {platform::Narrow(library.Path()),
+                              version.empty() ? ResourceText(IDS_VERSION_NO_FILE_VERSION) : version,
+                              ResourceText(library.IsSimulator() ? IDS_VERSION_SIMULATOR_YES
+                                                                 : IDS_VERSION_SIMULATOR_NO)});
+    return report;
+}
