@@ -17,5 +17,5 @@ if [ "$status" -eq 0 ] || [ -s "$output" ]; then
     exit "$status"
 fi
 echo "== Wine ended the process with exit code $status before it wrote anything; once more, with Wine's messages:"
-[ -n "${TAVRO_RERUN_LOG:-}" ] && echo "$(basename "$1") $2" >>"$TAVRO_RERUN_LOG"
+[ -n "${TAVRO_RERUN_LOG:-}" ] && echo "$(basename "$1") $2: exit code $status" >>"$TAVRO_RERUN_LOG"
 WINEDEBUG=err+all,fixme-all "$loader" "$@" 2>&1
