@@ -81,6 +81,11 @@
 #define IDS_APPROVED_SUFFIX 857
 #define IDS_FIRMWARE_UNREADABLE 858
 
+/* The COM ports' devices: the port list and /ports */
+#define IDS_PORT_NOT_OFFERED 880
+#define IDS_PORT_USB_IDS 881
+#define IDS_PORT_SERIAL 882
+
 /* String table */
 #define IDS_ABOUTBOX 101
 #define IDS_DOWNLOAD_ERROR 103

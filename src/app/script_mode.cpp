@@ -1,5 +1,6 @@
 #include "app/script_mode.h"
 
+#include "app/ports_command.h"
 #include "download/download_record.h"
 #include "download/download_run.h"
 #include "download/held_firmware.h"
@@ -119,6 +120,9 @@ int ScriptedDownloads::Run(const std::vector<std::string>& arguments) {
         // Asked for by a person: shown in a box when there is no console.
         Tell(ResourceText(IDS_SCRIPT_USAGE), !m_console.Available() && !m_request.quiet);
         return 0;
+    }
+    if (m_request.ports) {
+        return ListPorts(m_console);
     }
     WatchForStops();
     platform::ProfileFile profile(m_settingsPath);

@@ -122,6 +122,9 @@ bool* FlagOf(Request& r, const std::string& name) {
     if (name == "?") {
         return &r.help;
     }
+    if (name == "ports") {
+        return &r.ports;
+    }
     return nullptr;
 }
 
@@ -138,11 +141,12 @@ bool IsSwitchCommandLine(const std::vector<std::string>& arguments) {
 ParseResult ParseRequest(const std::vector<std::string>& arguments,
                          const platform::TextLookup& text) {
     const std::string first = arguments.empty() ? "" : Lower(arguments[0]);
-    if (first != "/download" && first != "/?") {
+    if (first != "/download" && first != "/?" && first != "/ports") {
         return Refuse(text, IDS_SCRIPT_NOT_FIRST, arguments.empty() ? "" : arguments[0]);
     }
     Request r;
     r.help = first == "/?";
+    r.ports = first == "/ports";
     std::vector<std::string> seen{first.substr(1)};
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];

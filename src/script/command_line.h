@@ -11,7 +11,8 @@ namespace script {
 // What a scripted start asks for: TavroDownload.exe /download [switches] [file].
 // Values not given come from the settings file.
 struct Request {
-    bool help = false; // /?: the usage, nothing else
+    bool help = false;  // /?: the usage, nothing else
+    bool ports = false; // /ports: the COM ports and their devices, nothing else
     std::optional<int> port;
     std::vector<int> addresses; // in the order given; empty: the settings' address
     std::string addressText;    // the /address value as given

@@ -113,4 +113,68 @@ StandInConfig::~StandInConfig() {
     }
 }
 
+const std::vector<SerialDevice> kSerialDevices = {
+    {L"ACPI\\PNP0501\\1", L"COM1", L"Communications Port (COM1)", L"(Standard port types)"},
+    {L"USB\\VID_0403&PID_6001\\A12345", L"COM3", L"USB Serial Port (COM3)", L"FTDI"},
+    {L"USB\\VID_067B&PID_2303\\5&2A3C6F1&0&2", L"COM4", L"Prolific USB-to-Serial Comm Port (COM4)",
+     L"Prolific"},
+    {L"USB\\VID_1A86&PID_7523\\5&1B2C3D4&0&3", L"COM17", L"USB-SERIAL CH340 (COM17)", L"wch.cn"},
+};
+
+namespace {
+
+void SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// Opens the key of this path under Enum, making it and those above it that
+// are missing; made: the uppermost one made, if any.
+HKEY MakeKey(const std::wstring& path, std::wstring& made) {
+    std::wstring full = L"SYSTEM\\CurrentControlSet\\Enum";
+    HKEY key = nullptr;
+    for (size_t at = 0, next = 0; next != std::wstring::npos; at = next + 1) {
+        next = path.find(L'\\', at);
+        full += L"\\" + path.substr(at, next == std::wstring::npos ? next : next - at);
+        if (key != nullptr) {
+            RegCloseKey(key);
+        }
+        DWORD disposition = 0;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, &disposition);
+        if (disposition == REG_CREATED_NEW_KEY && made.empty()) {
+            made = full;
+        }
+    }
+    return key;
+}
+
+} // namespace
+
+SerialDevicesInRegistry::SerialDevicesInRegistry(const std::vector<SerialDevice>& devices) {
+    for (const SerialDevice& device : devices) {
+        std::wstring made;
+        const HKEY key = MakeKey(device.instanceId, made);
+        SetText(key, L"ClassGUID", L"{4D36E978-E325-11CE-BFC1-08002BE10318}"); // Ports
+        SetText(key, L"FriendlyName", device.friendlyName);
+        SetText(key, L"Mfg", device.manufacturer);
+        HKEY parameters = nullptr;
+        RegCreateKeyExW(key, L"Device Parameters", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &parameters, nullptr);
+        SetText(parameters, L"PortName", device.portName);
+        RegCloseKey(parameters);
+        RegCloseKey(key);
+        if (!made.empty()) {
+            m_made.push_back(made);
+        }
+    }
+}
+
+SerialDevicesInRegistry::~SerialDevicesInRegistry() {
+    for (auto made = m_made.rbegin(); made != m_made.rend(); ++made) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, made->c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, made->c_str());
+    }
+}
+
 } // namespace testsupport

@@ -22,7 +22,7 @@ std::string Parsed(const std::vector<std::string>& arguments) {
         return parsed.error;
     }
     const script::Request& r = *parsed.request;
-    std::string text = r.help ? "help" : "download";
+    std::string text = r.help ? "help" : r.ports ? "ports" : "download";
     text += r.port ? " port=" + std::to_string(*r.port) : "";
     for (size_t i = 0; i < r.addresses.size(); ++i) {
         text += (i == 0 ? " address=" : ",") + std::to_string(r.addresses[i]);
@@ -61,6 +61,8 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
          "download port=16 address=255 target=0 file=x.fdl quiet"},
         {{"/?"}, "help"},
         {{"/download", "/?"}, "help"},
+        {{"/PORTS"}, "ports"},
+        {{"/ports", "/bogus"}, with(kUnknown, "/bogus")},
         {{"/port:1", "/download"},
          "/port:1: a scripted download starts with /download.\n"
          "TavroDownload.exe /? lists the switches."},
