@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -120,6 +123,71 @@ TEST_F(MainWindow, PortListShowsUsablePortsWithTheirNumbers) {
     });
     EXPECT_EQ(items, (std::vector<std::string>{"COM 1", "COM 3"}));
     EXPECT_EQ(data, (std::vector<LRESULT>{1, 3}));
+}
+
+BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
+    auto& [owner, tip] = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (GetWindow(window, GW_OWNER) == owner && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) {
+        tip = window;
+    }
+    return TRUE;
+}
+
+// The port box's tooltip text: what Windows tells of the selected port's device.
+std::string PortToolTip(HWND dlg) {
+    std::pair<HWND, HWND> ownerAndTip{dlg, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(dlg, nullptr), FindToolTip,
+                      reinterpret_cast<LPARAM>(&ownerAndTip));
+    wchar_t text[256] = {};
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dlg;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dlg, IDC_COMBO_PORT));
+    tool.lpszText = text;
+    SendMessageW(ownerAndTip.second, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return platform::Narrow(text);
+}
+
+// Windows' names of the devices come once the window shows, and with every
+// fill of the list; the items stay as they were: texts, data, port order.
+TEST_F(MainWindow, PortListNamesTheDevicesKeepingItsItems) {
+    std::optional<SerialDevicesInRegistry> devices;
+    devices.emplace(kSerialDevices);
+    SetPortMask(0x000D);
+    WriteIni(ValidIni("COM3"));
+    std::vector<std::string> items;
+    std::vector<LRESULT> data;
+    std::string selected, ftdi, prolific, unplugged;
+    bool named = false;
+    RunModal(m_dlg, [&](HWND dlg) {
+        const HWND combo = GetDlgItem(dlg, IDC_COMBO_PORT);
+        RECT box = {};
+        GetWindowRect(combo, &box);
+        named = WaitUntil([&] { // the drop-down grows to hold the names
+            return SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0) > box.right - box.left;
+        });
+        items = ComboItems(dlg, IDC_COMBO_PORT);
+        data = ComboItemData(dlg, IDC_COMBO_PORT);
+        selected = ItemTextOf(dlg, IDC_COMBO_PORT);
+        ftdi = PortToolTip(dlg);
+        SendMessageW(combo, CB_SETCURSEL, 2, 0);
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PORT, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        prolific = PortToolTip(dlg);
+        devices.reset();
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PORT, CBN_DROPDOWN),
+                     reinterpret_cast<LPARAM>(combo));
+        unplugged = PortToolTip(dlg);
+    });
+    EXPECT_TRUE(named);
+    EXPECT_EQ(items, (std::vector<std::string>{"COM 1", "COM 3", "COM 4"}));
+    EXPECT_EQ(data, (std::vector<LRESULT>{1, 3, 4}));
+    EXPECT_EQ(selected, "COM 3");
+    EXPECT_EQ(ftdi, "USB Serial Port\r\nFTDI\r\nUSB 0403:6001\r\nserial A12345");
+    EXPECT_EQ(prolific, "Prolific USB-to-Serial Comm Port\r\nProlific\r\nUSB 067B:2303");
+    EXPECT_EQ(unplugged, "");
 }
 
 TEST_F(MainWindow, NoPortShowsNoneAndTheNoPortMessage) {
