@@ -124,12 +124,8 @@ void ShowPortList(ProgramRun& run, HWND main) {
     SetCursorPos(0, 0); // an item under the pointer would be chosen as the list closes
     SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
     HWND list = nullptr;
-    WaitUntil(
-        [&] {
-            list = run.FindWindowOfClass(L"ComboLBox");
-            return list != nullptr && IsWindowVisible(list);
-        },
-        3000);
+    WaitUntil([&] { return IsWindowVisible(list = run.FindWindowOfClass(L"ComboLBox")) != 0; },
+              3000);
     Snap("port-list", main, list);
     SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
 }

@@ -12,7 +12,6 @@
 #include <commctrl.h>
 
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -125,36 +124,26 @@ TEST_F(MainWindow, PortListShowsUsablePortsWithTheirNumbers) {
     EXPECT_EQ(data, (std::vector<LRESULT>{1, 3}));
 }
 
-BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
-    auto& [owner, tip] = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    if (GetWindow(window, GW_OWNER) == owner && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) {
-        tip = window;
-    }
-    return TRUE;
-}
-
 // The port box's tooltip text: what Windows tells of the selected port's device.
 std::string PortToolTip(HWND dlg) {
-    std::pair<HWND, HWND> ownerAndTip{dlg, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(dlg, nullptr), FindToolTip,
-                      reinterpret_cast<LPARAM>(&ownerAndTip));
+    HWND tip = nullptr;
+    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr &&
+           GetWindow(tip, GW_OWNER) != dlg) {
+    }
     wchar_t text[256] = {};
     TTTOOLINFOW tool = {};
     tool.cbSize = sizeof tool;
     tool.hwnd = dlg;
     tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dlg, IDC_COMBO_PORT));
     tool.lpszText = text;
-    SendMessageW(ownerAndTip.second, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
     return platform::Narrow(text);
 }
 
 // Windows' names of the devices come once the window shows, and with every
 // fill of the list; the items stay as they were: texts, data, port order.
 TEST_F(MainWindow, PortListNamesTheDevicesKeepingItsItems) {
-    std::optional<SerialDevicesInRegistry> devices;
-    devices.emplace(kSerialDevices);
+    auto devices = std::make_unique<SerialDevicesInRegistry>(kSerialDevices);
     SetPortMask(0x000D);
     WriteIni(ValidIni("COM3"));
     std::vector<std::string> items;

@@ -123,57 +123,33 @@ const std::vector<SerialDevice> kSerialDevices = {
 
 namespace {
 
-void SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
+const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\";
 
-// Opens the key of this path under Enum, making it and those above it that
-// are missing; made: the uppermost one made, if any.
-HKEY MakeKey(const std::wstring& path, std::wstring& made) {
-    std::wstring full = L"SYSTEM\\CurrentControlSet\\Enum";
-    HKEY key = nullptr;
-    for (size_t at = 0, next = 0; next != std::wstring::npos; at = next + 1) {
-        next = path.find(L'\\', at);
-        full += L"\\" + path.substr(at, next == std::wstring::npos ? next : next - at);
-        if (key != nullptr) {
-            RegCloseKey(key);
-        }
-        DWORD disposition = 0;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, &disposition);
-        if (disposition == REG_CREATED_NEW_KEY && made.empty()) {
-            made = full;
-        }
-    }
-    return key;
+void SetText(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 } // namespace
 
 SerialDevicesInRegistry::SerialDevicesInRegistry(const std::vector<SerialDevice>& devices) {
     for (const SerialDevice& device : devices) {
-        std::wstring made;
-        const HKEY key = MakeKey(device.instanceId, made);
+        const std::wstring key = kEnum + device.instanceId;
         SetText(key, L"ClassGUID", L"{4D36E978-E325-11CE-BFC1-08002BE10318}"); // Ports
         SetText(key, L"FriendlyName", device.friendlyName);
         SetText(key, L"Mfg", device.manufacturer);
-        HKEY parameters = nullptr;
-        RegCreateKeyExW(key, L"Device Parameters", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &parameters, nullptr);
-        SetText(parameters, L"PortName", device.portName);
-        RegCloseKey(parameters);
-        RegCloseKey(key);
-        if (!made.empty()) {
-            m_made.push_back(made);
-        }
+        SetText(key + L"\\Device Parameters", L"PortName", device.portName);
+        m_keys.push_back(key.substr(0, key.rfind(L'\\')));
     }
 }
 
+// The device's key ("USB\\VID_0403&PID_6001") with its instances, and its
+// enumerator's ("USB") when that holds nothing else.
 SerialDevicesInRegistry::~SerialDevicesInRegistry() {
-    for (auto made = m_made.rbegin(); made != m_made.rend(); ++made) {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, made->c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, made->c_str());
+    for (const std::wstring& key : m_keys) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.substr(0, key.rfind(L'\\')).c_str());
     }
 }
 

@@ -58,7 +58,7 @@ struct SerialDevice {
 extern const std::vector<SerialDevice> kSerialDevices;
 
 // Devices of the Ports class for one test: under Wine, SetupAPI lists the
-// keys of HKLM\SYSTEM\CurrentControlSet\Enum; every key made is removed after.
+// keys of HKLM\SYSTEM\CurrentControlSet\Enum; they are removed after.
 class SerialDevicesInRegistry {
 public:
     explicit SerialDevicesInRegistry(const std::vector<SerialDevice>& devices);
@@ -67,7 +67,7 @@ public:
     SerialDevicesInRegistry& operator=(const SerialDevicesInRegistry&) = delete;
 
 private:
-    std::vector<std::wstring> m_made; // the uppermost key made for each device
+    std::vector<std::wstring> m_keys; // each device's key, above its instance
 };
 
 } // namespace testsupport

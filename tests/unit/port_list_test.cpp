@@ -35,51 +35,35 @@ TEST(IndexOfPort, FindsByPortNumberNotPosition) {
     EXPECT_EQ(fields::IndexOfPort(fields::PortItemsForMask(0), 0), 0);
 }
 
-} // namespace
-
 // What Windows' device list says of a port's device, and what the user is
-// told of it: name, manufacturer, USB ids, serial number.
+// told of it: port, then name, manufacturer, USB ids, serial number.
 TEST(PortDevices, NamesAndInstanceIds) {
-    struct Row {
-        platform::SerialDeviceEntry entry;
-        int port;
-        std::string told; // the fields, joined by "|"
-    };
-    const Row rows[] = {
+    const std::pair<platform::SerialDeviceEntry, std::string> rows[] = {
         {{"COM1", "Communications Port (COM1)", "(Standard port types)", "ACPI\\PNP0501\\1"},
-         1,
-         "Communications Port|(Standard port types)"},
+         "1|Communications Port|(Standard port types)"},
         {{"COM3", "USB Serial Port (COM3)", "FTDI", "USB\\VID_0403&PID_6001\\A12345"},
-         3,
-         "USB Serial Port|FTDI|USB 0403:6001|serial A12345"},
+         "3|USB Serial Port|FTDI|USB 0403:6001|serial A12345"},
         // Windows made the last part up: the device has no serial number.
-        {{"COM4", "Prolific USB-to-Serial Comm Port (COM4)", "Prolific",
-          "USB\\VID_067b&PID_2303\\5&2a3c6f1&0&2"},
-         4,
-         "Prolific USB-to-Serial Comm Port|Prolific|USB 067B:2303"},
+        {{"COM4", "Prolific (COM4)", "Prolific", "USB\\VID_067b&PID_2303\\5&2a3c6f1&0&2"},
+         "4|Prolific|Prolific|USB 067B:2303"},
         // A name without its port, or with another port's, is kept whole.
         {{"com5", "Bluetooth link (COM6)", "", "BTHENUM\\{00001101}_LOCALMFG&0002\\7&1B&0&0_0"},
-         5,
-         "Bluetooth link (COM6)"},
-        {{"COM17", "USB Serial Device (COM17)", "Microsoft",
-          "USB\\VID_2341&PID_0043\\75735353038351E0E1A1"},
-         17,
-         "USB Serial Device|Microsoft|USB 2341:0043|serial 75735353038351E0E1A1"},
+         "5|Bluetooth link (COM6)"},
+        {{"COM17", "USB Serial Device (COM17)", "", "USB\\VID_2341&PID_0043\\75735353038351E0E1A1"},
+         "17|USB Serial Device|USB 2341:0043|serial 75735353038351E0E1A1"},
         // FTDI's own bus appends the channel to the serial number.
         {{"COM8", "USB Serial Port (COM8)", "FTDI", "FTDIBUS\\VID_0403+PID_6015+DN01ABCDA\\0000"},
-         8,
-         "USB Serial Port|FTDI|USB 0403:6015"},
+         "8|USB Serial Port|FTDI|USB 0403:6015"},
     };
-    for (const Row& row : rows) {
-        const auto devices = fields::PortDevicesOf({row.entry});
-        ASSERT_EQ(devices.size(), 1u) << row.entry.portName;
-        EXPECT_EQ(devices[0].port, row.port);
-        std::string told;
+    for (const auto& [entry, told] : rows) {
+        const auto devices = fields::PortDevicesOf({entry});
+        ASSERT_EQ(devices.size(), 1u) << entry.portName;
+        std::string text = std::to_string(devices[0].port);
         for (const std::string& field :
              fields::DescriptionFields(devices[0], platform::StringTableText)) {
-            told += (told.empty() ? "" : "|") + field;
+            text += "|" + field;
         }
-        EXPECT_EQ(told, row.told);
+        EXPECT_EQ(text, told);
     }
     // Not COM ports, and a port named twice: its first device.
     const auto devices = fields::PortDevicesOf({{"LPT1", "Printer Port (LPT1)", "", ""},
@@ -89,3 +73,5 @@ TEST(PortDevices, NamesAndInstanceIds) {
     ASSERT_EQ(devices.size(), 1u);
     EXPECT_EQ(fields::FindPortDevice(devices, 2)->name, "A");
 }
+
+} // namespace
