@@ -92,6 +92,11 @@
 #define IDS_VERSION_NOT_LOADED 877
 #define IDS_VERSION_NOT_FOUND 878
 
+/* The COM ports' devices: the port list and /ports */
+#define IDS_PORT_NOT_OFFERED 880
+#define IDS_PORT_USB_IDS 881
+#define IDS_PORT_SERIAL 882
+
 /* String table */
 #define IDS_ABOUTBOX 101
 #define IDS_DOWNLOAD_ERROR 103

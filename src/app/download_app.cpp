@@ -28,7 +28,9 @@ std::string SettingsPathOfThisProgram() {
 } // namespace
 
 BOOL CDownloadApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    // The tab classes bring the port box's tooltip.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls),
+                                     ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
     // The taskbar progress and the shell's file dialog are COM objects.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

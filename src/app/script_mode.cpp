@@ -1,6 +1,7 @@
 #include "app/script_mode.h"
 
 #include "app/version_report.h"
+#include "app/ports_command.h"
 #include "download/download_record.h"
 #include "download/download_run.h"
 #include "download/held_firmware.h"
@@ -135,6 +136,9 @@ int ScriptedDownloads::Run(const std::vector<std::string>& arguments) {
         const VersionReport report = ReportVersions();
         Tell(report.text, box);
         return report.libraryLoaded ? 0 : script::ExitCode(run::Outcome::LibraryMissing);
+    }
+    if (m_request.ports) {
+        return ListPorts(m_console);
     }
     WatchForStops();
     OpenRecord(m_request.logPath);

@@ -19,6 +19,11 @@ const char* const kMainCaption = "Tavro Download";
 // the list is refilled once they have stopped for this long.
 const UINT_PTR kPortRefreshTimer = 1;
 const UINT kPortRefreshDelayMs = 300;
+// Posted at the start: what Windows tells of the ports' devices is looked up
+// once the window shows, so it never holds up the window.
+const UINT kLookUpPortDevices = WM_APP + 1;
+// Posted when the DPI changed, to run after the dialog manager's rescaling.
+const UINT kFitPortBoxToDpi = WM_APP + 2;
 const int kCpmAddressMin = 0;
 const int kCpmAddressMax = 127;
 } // namespace
@@ -48,7 +53,8 @@ BOOL CDownloadDlg::OnInitDialog() {
         }
     }
     OpenRecord();
-    FillPortList();
+    m_portBox.Attach(Item(IDC_COMBO_PORT));
+    FillPortList(false);
     if (!m_bPortsAvailable) {
         platform::ShowAppMessage(m_hWnd, platform::LoadResString(IDS_NO_PORT));
     }
@@ -57,6 +63,7 @@ BOOL CDownloadDlg::OnInitDialog() {
     AddAboutToSystemMenu();
     SetWindowIcons();
     SetCaption(kMainCaption);
+    PostMessageW(m_hWnd, kLookUpPortDevices, 0, 0);
     return TRUE;
 }
 
@@ -89,6 +96,10 @@ bool CDownloadDlg::OnCommand(int id, int notifyCode, HWND control) {
     case IDC_COMBO_PORT:
         if (notifyCode == CBN_DROPDOWN) {
             FillPortList();
+            return true;
+        }
+        if (notifyCode == CBN_SELCHANGE) {
+            m_portBox.Update();
             return true;
         }
         return false;
@@ -125,7 +136,22 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_DPICHANGED:
         SetWindowIcons();
+        PostMessageW(m_hWnd, kFitPortBoxToDpi, 0, 0);
         return FALSE; // the dialog manager rescales the window
+    case kFitPortBoxToDpi:
+        m_portBox.FitToDpi();
+        return TRUE;
+    case kLookUpPortDevices:
+        // The window and its controls are painted first.
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        m_portBox.LookUpDevices();
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam == IDC_COMBO_PORT) {
+            m_portBox.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        return FALSE;
     case WM_QUERYENDSESSION:
         // Not halfway through a flash: Windows shows the run's reason instead.
         SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, m_run.SessionMayEnd() ? TRUE : FALSE);
@@ -242,7 +268,7 @@ void CDownloadDlg::PaintMinimized() {
     EndPaint(m_hWnd, &paint);
 }
 
-void CDownloadDlg::FillPortList() {
+void CDownloadDlg::FillPortList(bool withDevices) {
     m_wComPorts = m_library.ReadPortMask();
     const HWND combo = Item(IDC_COMBO_PORT);
     // Remember the port, not the position: after ports came or went the same
@@ -262,6 +288,11 @@ void CDownloadDlg::FillPortList() {
     if (selected != CB_ERR) {
         const int index = fields::IndexOfPort(items, static_cast<int>(selectedPort));
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    if (withDevices) {
+        m_portBox.LookUpDevices();
+    } else {
+        m_portBox.Update();
     }
 }
 
@@ -287,6 +318,7 @@ void CDownloadDlg::SelectPortOfSettings() {
     const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    m_portBox.Update();
 }
 
 void CDownloadDlg::ExchangeCpmAddressAndPort(platform::DataExchange& dx) {

@@ -4,6 +4,7 @@
 #include "download/download_record.h"
 #include "download/download_run.h"
 #include "download/held_firmware.h"
+#include "mainwnd/port_box.h"
 #include "platform/dialog.h"
 #include "settings/download_settings.h"
 
@@ -42,7 +43,9 @@ private:
     void ReportSettingsNotWritten(UINT messageId);
 
     bool BindDownloadLibrary();
-    void FillPortList();
+    // Without devices only at the start: Windows is asked for them once the
+    // window shows.
+    void FillPortList(bool withDevices = true);
     void ShortenFilePathDisplay();
     void ExchangeCpmAddressAndPort(platform::DataExchange& dx);
     void SelectPortOfSettings();
@@ -86,6 +89,7 @@ private:
     bool m_bPortsAvailable = false;
     bool m_bClosing = false;
     HICON m_hIcon = nullptr;
+    CPortBox m_portBox;
 
     download::DownloadLibrary m_library;
     run::StopRequest m_stop{false}; // a person is there to close what stays

@@ -55,6 +55,10 @@ HBITMAP ScaleBitmap(HBITMAP bitmap, int factor) {
     return scaled;
 }
 
+int MetricForWindow(HWND window, int index) {
+    return MetricForDpi(index, WindowDpi(window));
+}
+
 HICON LoadIconForDpi(HWND window, int iconId, bool small) {
     const UINT dpi = WindowDpi(window);
     const int width = MetricForDpi(small ? SM_CXSMICON : SM_CXICON, dpi);

@@ -14,4 +14,7 @@ HBITMAP ScaleBitmap(HBITMAP bitmap, int factor);
 // The program icon at the sizes the window's DPI asks for.
 HICON LoadIconForDpi(HWND window, int iconId, bool small);
 
+// A system metric (SM_CXVSCROLL, say) at the window's DPI.
+int MetricForWindow(HWND window, int index);
+
 } // namespace platform

@@ -118,6 +118,9 @@ bool* FlagOf(Request& r, const std::string& name) {
     if (name == "version") {
         return &r.version;
     }
+    if (name == "ports") {
+        return &r.ports;
+    }
     return nullptr;
 }
 
@@ -136,7 +139,7 @@ std::string SwitchName(const std::string& argument) {
 
 // The words a command line may start with: what it asks the program to do.
 bool IsCommand(const std::string& name) {
-    return name == "download" || name == "?" || name == "version";
+    return name == "download" || name == "?" || name == "version" || name == "ports";
 }
 
 bool IsProgramSwitch(const std::string& argument) {
@@ -168,6 +171,7 @@ ParseResult ParseRequest(const std::vector<std::string>& arguments,
     Request r;
     r.help = first == "/?";
     r.version = first == "/version";
+    r.ports = first == "/ports";
     std::vector<std::string> seen{first.substr(1)};
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];

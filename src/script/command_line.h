@@ -13,6 +13,7 @@ namespace script {
 struct Request {
     bool help = false;    // /?: the usage, nothing else
     bool version = false; // /version: the program's and the library's versions, nothing else
+    bool ports = false;   // /ports: the COM ports and their devices, nothing else
     std::optional<int> port;
     std::vector<int> addresses; // in the order given; empty: the settings' address
     std::string addressText;    // the /address value as given

@@ -118,6 +118,18 @@ void DownloadThreeWays(ProgramRun& run, HWND main, const std::wstring& simulator
     WaitUntil([&] { return !IsWindow(status); }, 5000);
 }
 
+// The port list opened: each port with the name of its device.
+void ShowPortList(ProgramRun& run, HWND main) {
+    const HWND combo = GetDlgItem(main, IDC_COMBO_PORT);
+    SetCursorPos(0, 0); // an item under the pointer would be chosen as the list closes
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = nullptr;
+    WaitUntil([&] { return IsWindowVisible(list = run.FindWindowOfClass(L"ComboLBox")) != 0; },
+              3000);
+    Snap("port-list", main, list);
+    SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 void ShowAboutBox(ProgramRun& run, HWND main) {
     PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     const HWND about = run.WaitForDialog("Tavro Download", main);
@@ -153,6 +165,7 @@ int wmain(int argc, wchar_t** argv) {
                 ItemTextOf(main, IDC_COMBO_PORT).c_str(), ItemTextOf(main, IDC_EDIT_CPMADR).c_str(),
                 ItemTextOf(main, IDC_EDIT_FILE).c_str());
     Snap("main-window", main);
+    ShowPortList(run, main);
 
     if (!ItemTextOf(main, IDC_EDIT_FILE).empty()) {
         DownloadThreeWays(run, main, folder + L"Vardel.ini");

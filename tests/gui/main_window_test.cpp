@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <memory>
 
 namespace {
@@ -120,6 +122,61 @@ TEST_F(MainWindow, PortListShowsUsablePortsWithTheirNumbers) {
     });
     EXPECT_EQ(items, (std::vector<std::string>{"COM 1", "COM 3"}));
     EXPECT_EQ(data, (std::vector<LRESULT>{1, 3}));
+}
+
+// The port box's tooltip text: what Windows tells of the selected port's device.
+std::string PortToolTip(HWND dlg) {
+    HWND tip = nullptr;
+    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr &&
+           GetWindow(tip, GW_OWNER) != dlg) {
+    }
+    wchar_t text[256] = {};
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dlg;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dlg, IDC_COMBO_PORT));
+    tool.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return platform::Narrow(text);
+}
+
+// Windows' names of the devices come once the window shows, and with every
+// fill of the list; the items stay as they were: texts, data, port order.
+TEST_F(MainWindow, PortListNamesTheDevicesKeepingItsItems) {
+    auto devices = std::make_unique<SerialDevicesInRegistry>(kSerialDevices);
+    SetPortMask(0x000D);
+    WriteIni(ValidIni("COM3"));
+    std::vector<std::string> items;
+    std::vector<LRESULT> data;
+    std::string selected, ftdi, prolific, unplugged;
+    bool named = false;
+    RunModal(m_dlg, [&](HWND dlg) {
+        const HWND combo = GetDlgItem(dlg, IDC_COMBO_PORT);
+        RECT box = {};
+        GetWindowRect(combo, &box);
+        named = WaitUntil([&] { // the drop-down grows to hold the names
+            return SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0) > box.right - box.left;
+        });
+        items = ComboItems(dlg, IDC_COMBO_PORT);
+        data = ComboItemData(dlg, IDC_COMBO_PORT);
+        selected = ItemTextOf(dlg, IDC_COMBO_PORT);
+        ftdi = PortToolTip(dlg);
+        SendMessageW(combo, CB_SETCURSEL, 2, 0);
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PORT, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        prolific = PortToolTip(dlg);
+        devices.reset();
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PORT, CBN_DROPDOWN),
+                     reinterpret_cast<LPARAM>(combo));
+        unplugged = PortToolTip(dlg);
+    });
+    EXPECT_TRUE(named);
+    EXPECT_EQ(items, (std::vector<std::string>{"COM 1", "COM 3", "COM 4"}));
+    EXPECT_EQ(data, (std::vector<LRESULT>{1, 3, 4}));
+    EXPECT_EQ(selected, "COM 3");
+    EXPECT_EQ(ftdi, "USB Serial Port\r\nFTDI\r\nUSB 0403:6001\r\nserial A12345");
+    EXPECT_EQ(prolific, "Prolific USB-to-Serial Comm Port\r\nProlific\r\nUSB 067B:2303");
+    EXPECT_EQ(unplugged, "");
 }
 
 TEST_F(MainWindow, NoPortShowsNoneAndTheNoPortMessage) {

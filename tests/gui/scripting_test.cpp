@@ -117,6 +117,8 @@ const ExitRow kExitRows[] = {
     {"Failed",          "[Script]\r\nReads=0/9 -217/2\r\n", kSettings, true, L"/download /quiet main.fdl", 4, false, "failed  -217"},
     {"FailedSeen",      "[Script]\r\nReads=0/9 100/1 200/3 -217/2\r\n", kSettings, true, L"/download main.fdl", 4, true, "Del CPR: Could not erase"},
     {"LibraryMissing",  kReads, kSettings, false, L"/download main.fdl",         5, false, "Wrong version or not present!"},
+    {"Ports",           kReads, nullptr,   true,  L"/ports",                     0, false, "COM1\r\n"},
+    {"PortsNoLibrary",  kReads, kSettings, false, L"/ports",                     5, false, "Wrong version or not present!"},
     // The firmware file checked before any library call.
     {"Sha256Matches",   kReads, kSettings, true, L"/download /quiet /sha256:92097A4C8656019C4927F5F069E6BD107A10932533DB7BD8E8825A55D9C2AB7F main.fdl", 0, false, "  downloaded"},
     {"Sha256Wrong",     kReads, kSettings, true, L"/download /quiet /sha256:0000000000000000000000000000000000000000000000000000000000000000 main.fdl", 2, false,
@@ -188,6 +190,23 @@ TEST(Scripted, ExitCodes) {
             EXPECT_FALSE(FileExists(folder.Ini()));
         }
     }
+}
+
+// The ports the library offers (COM1, COM4) with their devices, in port
+// order, then those Windows knows that it does not offer: one it reports
+// busy, one above COM16.
+TEST(Scripted, PortsNamesTheDevicesThenThePortsNotOffered) {
+    const SerialDevicesInRegistry devices(kSerialDevices);
+    ScriptFolder folder;
+    folder.Prepare("", nullptr);
+    WriteFileBytes(folder.m_dir.File(L"Vardel.ini"), "[Vardel]\r\nPortMask=0x0009\r\n");
+    EXPECT_EQ(folder.Run(L"/ports"), 0u);
+    EXPECT_EQ(
+        folder.Output(),
+        "COM1  Communications Port  (Standard port types)\r\n"
+        "COM4  Prolific USB-to-Serial Comm Port  Prolific  USB 067B:2303\r\n"
+        "COM3  USB Serial Port  FTDI  USB 0403:6001  serial A12345  not offered by Vardel.dll\r\n"
+        "COM17  USB-SERIAL CH340  wch.cn  USB 1A86:7523  not offered by Vardel.dll\r\n");
 }
 
 // From the check on, the file that is flashed cannot be changed, deleted or

@@ -113,4 +113,44 @@ StandInConfig::~StandInConfig() {
     }
 }
 
+const std::vector<SerialDevice> kSerialDevices = {
+    {L"ACPI\\PNP0501\\1", L"COM1", L"Communications Port (COM1)", L"(Standard port types)"},
+    {L"USB\\VID_0403&PID_6001\\A12345", L"COM3", L"USB Serial Port (COM3)", L"FTDI"},
+    {L"USB\\VID_067B&PID_2303\\5&2A3C6F1&0&2", L"COM4", L"Prolific USB-to-Serial Comm Port (COM4)",
+     L"Prolific"},
+    {L"USB\\VID_1A86&PID_7523\\5&1B2C3D4&0&3", L"COM17", L"USB-SERIAL CH340 (COM17)", L"wch.cn"},
+};
+
+namespace {
+
+const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\";
+
+void SetText(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+} // namespace
+
+SerialDevicesInRegistry::SerialDevicesInRegistry(const std::vector<SerialDevice>& devices) {
+    for (const SerialDevice& device : devices) {
+        const std::wstring key = kEnum + device.instanceId;
+        SetText(key, L"ClassGUID", L"{4D36E978-E325-11CE-BFC1-08002BE10318}"); // Ports
+        SetText(key, L"FriendlyName", device.friendlyName);
+        SetText(key, L"Mfg", device.manufacturer);
+        SetText(key + L"\\Device Parameters", L"PortName", device.portName);
+        m_keys.push_back(key.substr(0, key.rfind(L'\\')));
+    }
+}
+
+// The device's key ("USB\\VID_0403&PID_6001") with its instances, and its
+// enumerator's ("USB") when that holds nothing else.
+SerialDevicesInRegistry::~SerialDevicesInRegistry() {
+    for (const std::wstring& key : m_keys) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.substr(0, key.rfind(L'\\')).c_str());
+    }
+}
+
 } // namespace testsupport

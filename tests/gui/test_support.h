@@ -45,4 +45,29 @@ private:
     TempDir m_dir;
 };
 
+// A serial port's device as Windows' device list holds it.
+struct SerialDevice {
+    const wchar_t* instanceId; // "USB\\VID_0403&PID_6001\\A12345"
+    const wchar_t* portName;
+    const wchar_t* friendlyName;
+    const wchar_t* manufacturer;
+};
+
+// A built-in COM1, an FTDI adapter with a serial number on COM3, a Prolific
+// one without on COM4, and a CH340 adapter on COM17.
+extern const std::vector<SerialDevice> kSerialDevices;
+
+// Devices of the Ports class for one test: under Wine, SetupAPI lists the
+// keys of HKLM\SYSTEM\CurrentControlSet\Enum; they are removed after.
+class SerialDevicesInRegistry {
+public:
+    explicit SerialDevicesInRegistry(const std::vector<SerialDevice>& devices);
+    ~SerialDevicesInRegistry();
+    SerialDevicesInRegistry(const SerialDevicesInRegistry&) = delete;
+    SerialDevicesInRegistry& operator=(const SerialDevicesInRegistry&) = delete;
+
+private:
+    std::vector<std::wstring> m_keys; // each device's key, above its instance
+};
+
 } // namespace testsupport

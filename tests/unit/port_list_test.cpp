@@ -1,3 +1,4 @@
+#include "fields/port_device.h"
 #include "fields/port_list.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,45 @@ TEST(IndexOfPort, FindsByPortNumberNotPosition) {
     EXPECT_EQ(fields::IndexOfPort(after, 3), 1);
     EXPECT_EQ(fields::IndexOfPort(after, 2), -1);
     EXPECT_EQ(fields::IndexOfPort(fields::PortItemsForMask(0), 0), 0);
+}
+
+// What Windows' device list says of a port's device, and what the user is
+// told of it: port, then name, manufacturer, USB ids, serial number.
+TEST(PortDevices, NamesAndInstanceIds) {
+    const std::pair<platform::SerialDeviceEntry, std::string> rows[] = {
+        {{"COM1", "Communications Port (COM1)", "(Standard port types)", "ACPI\\PNP0501\\1"},
+         "1|Communications Port|(Standard port types)"},
+        {{"COM3", "USB Serial Port (COM3)", "FTDI", "USB\\VID_0403&PID_6001\\A12345"},
+         "3|USB Serial Port|FTDI|USB 0403:6001|serial A12345"},
+        // Windows made the last part up: the device has no serial number.
+        {{"COM4", "Prolific (COM4)", "Prolific", "USB\\VID_067b&PID_2303\\5&2a3c6f1&0&2"},
+         "4|Prolific|Prolific|USB 067B:2303"},
+        // A name without its port, or with another port's, is kept whole.
+        {{"com5", "Bluetooth link (COM6)", "", "BTHENUM\\{00001101}_LOCALMFG&0002\\7&1B&0&0_0"},
+         "5|Bluetooth link (COM6)"},
+        {{"COM17", "USB Serial Device (COM17)", "", "USB\\VID_2341&PID_0043\\75735353038351E0E1A1"},
+         "17|USB Serial Device|USB 2341:0043|serial 75735353038351E0E1A1"},
+        // FTDI's own bus appends the channel to the serial number.
+        {{"COM8", "USB Serial Port (COM8)", "FTDI", "FTDIBUS\\VID_0403+PID_6015+DN01ABCDA\\0000"},
+         "8|USB Serial Port|FTDI|USB 0403:6015"},
+    };
+    for (const auto& [entry, told] : rows) {
+        const auto devices = fields::PortDevicesOf({entry});
+        ASSERT_EQ(devices.size(), 1u) << entry.portName;
+        std::string text = std::to_string(devices[0].port);
+        for (const std::string& field :
+             fields::DescriptionFields(devices[0], platform::StringTableText)) {
+            text += "|" + field;
+        }
+        EXPECT_EQ(text, told);
+    }
+    // Not COM ports, and a port named twice: its first device.
+    const auto devices = fields::PortDevicesOf({{"LPT1", "Printer Port (LPT1)", "", ""},
+                                                {"COM2", "A", "", ""},
+                                                {"COM2", "B", "", ""},
+                                                {}});
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(fields::FindPortDevice(devices, 2)->name, "A");
 }
 
 } // namespace

@@ -22,7 +22,7 @@ std::string Parsed(const std::vector<std::string>& arguments) {
         return parsed.error;
     }
     const script::Request& r = *parsed.request;
-    std::string text = r.help ? "help" : r.version ? "version" : "download";
+    std::string text = r.help ? "help" : r.version ? "version" : r.ports ? "ports" : "download";
     text += r.port ? " port=" + std::to_string(*r.port) : "";
     for (size_t i = 0; i < r.addresses.size(); ++i) {
         text += (i == 0 ? " address=" : ",") + std::to_string(r.addresses[i]);
@@ -62,6 +62,8 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
         {{"/?"}, "help"},
         {{"/download", "/?"}, "help"},
         {{"/VERSION"}, "version"},
+        {{"/PORTS"}, "ports"},
+        {{"/ports", "/bogus"}, with(kUnknown, "/bogus")},
         {{"/port:1", "/download"},
          "/port:1: a scripted download starts with /download.\n"
          "Usage: TavroDownload.exe /download [switches] [file]\n"

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/console.h"
+
+// TavroDownload.exe /ports: the COM ports the library offers now, each with
+// what Windows tells of its device, then the ports Windows knows that the
+// library does not offer. No window, no settings file. Returns the exit
+// code: 0, or that of a missing library.
+int ListPorts(const platform::ConsoleOutput& console);

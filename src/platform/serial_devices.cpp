@@ -1,0 +1,79 @@
+#include "platform/serial_devices.h"
+
+#include "platform/text.h"
+
+#include <windows.h>
+#include <cfgmgr32.h> // MAX_DEVICE_ID_LEN
+#include <setupapi.h>
+// GUID_DEVCLASS_PORTS is defined here, once, rather than taken from a library.
+#include <initguid.h>
+#include <devguid.h>
+
+namespace platform {
+namespace {
+
+// A text property of the device; empty when it has none.
+std::wstring TextProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property) {
+    wchar_t text[512] = {};
+    DWORD type = 0;
+    if (!SetupDiGetDeviceRegistryPropertyW(list, &device, property, &type,
+                                           reinterpret_cast<BYTE*>(text),
+                                           sizeof text - sizeof(wchar_t), nullptr) ||
+        type != REG_SZ) {
+        return {};
+    }
+    return text;
+}
+
+// PortName of the device's own key ("Device Parameters").
+std::wstring PortName(HDEVINFO list, SP_DEVINFO_DATA& device) {
+    const HKEY key = SetupDiOpenDevRegKey(list, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+    if (key == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    wchar_t name[64] = {};
+    DWORD type = 0;
+    DWORD size = sizeof name - sizeof(wchar_t); // the value need not end with a zero
+    const LONG result =
+        RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS && type == REG_SZ ? name : L"";
+}
+
+std::wstring InstanceId(HDEVINFO list, SP_DEVINFO_DATA& device) {
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    return SetupDiGetDeviceInstanceIdW(list, &device, id, MAX_DEVICE_ID_LEN + 1, nullptr) ? id
+                                                                                          : L"";
+}
+
+std::vector<SerialDeviceEntry> Entries(HDEVINFO list) {
+    std::vector<SerialDeviceEntry> entries;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof device;
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(list, i, &device); ++i) {
+        SerialDeviceEntry entry;
+        entry.portName = Narrow(PortName(list, device));
+        const std::wstring name = TextProperty(list, device, SPDRP_FRIENDLYNAME);
+        entry.friendlyName =
+            Narrow(name.empty() ? TextProperty(list, device, SPDRP_DEVICEDESC) : name);
+        entry.manufacturer = Narrow(TextProperty(list, device, SPDRP_MFG));
+        entry.instanceId = Narrow(InstanceId(list, device));
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+} // namespace
+
+std::vector<SerialDeviceEntry> ListSerialDevices() {
+    const HDEVINFO list =
+        SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    if (list == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::vector<SerialDeviceEntry> entries = Entries(list);
+    SetupDiDestroyDeviceInfoList(list);
+    return entries;
+}
+
+} // namespace platform

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A device of Windows' Ports class as its device list holds it, in the
+// words Windows uses; what they mean is the port rules' business.
+struct SerialDeviceEntry {
+    std::string portName;     // "COM3" (the device's PortName value), "LPT1"
+    std::string friendlyName; // "USB Serial Port (COM3)"; else its description
+    std::string manufacturer; // "FTDI"
+    std::string instanceId;   // "USB\VID_0403&PID_6001\A12345"
+};
+
+// The present devices of the Ports class (SetupAPI). Empty when Windows
+// cannot tell; it never fails otherwise.
+std::vector<SerialDeviceEntry> ListSerialDevices();
+
+} // namespace platform
