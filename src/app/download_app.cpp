@@ -3,6 +3,7 @@
 #include "app/script_mode.h"
 #include "mainwnd/download_dlg.h"
 #include "platform/app_message.h"
+#include "platform/com.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -10,7 +11,6 @@
 #include "settings/settings_path.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 CDownloadApp& TheApp() {
     static CDownloadApp app;
@@ -32,8 +32,6 @@ BOOL CDownloadApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls),
                                      ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    // The taskbar progress and the shell's file dialog are COM objects.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     std::string title = platform::LoadResString(IDS_APP_TITLE);
     if (title.size() > 255) {
@@ -50,8 +48,6 @@ BOOL CDownloadApp::InitInstance() {
         CDownloadDlg dlg;
         dlg.DoModal(nullptr);
     }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
+    platform::EndCom(); // begun by the taskbar progress or the file dialog, if they came
     return FALSE;
 }

@@ -51,7 +51,6 @@ int ClosedHeight(HWND combo) {
 void CPortBox::Attach(HWND combo) {
     m_combo = combo;
     MatchPlainItemHeights();
-    CreateToolTip();
 }
 
 // A box that draws its items is asked for their height before the window
@@ -101,6 +100,9 @@ void CPortBox::CreateToolTip() {
 }
 
 void CPortBox::LookUpDevices() {
+    if (m_toolTip == nullptr) {
+        CreateToolTip(); // with the first look-up, once the window shows
+    }
     m_devices = fields::PortDevicesOf(platform::ListSerialDevices());
     Update();
 }

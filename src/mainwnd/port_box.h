@@ -16,9 +16,10 @@ public:
     CPortBox(const CPortBox&) = delete;
     CPortBox& operator=(const CPortBox&) = delete;
 
-    // At the window's start: items as high as a plain box's, and the tooltip.
+    // At the window's start: items as high as a plain box's.
     void Attach(HWND combo);
-    // Asks Windows for the devices now, then Update.
+    // Asks Windows for the devices now, then Update. The first time, once
+    // the window shows, it makes the tooltip too.
     void LookUpDevices();
     // After the items or the selection changed: the drop-down as wide as
     // its names, the tooltip's text.

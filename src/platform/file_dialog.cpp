@@ -1,5 +1,6 @@
 #include "platform/file_dialog.h"
 
+#include "platform/com.h"
 #include "platform/file_filter.h"
 #include "platform/text.h"
 
@@ -44,6 +45,7 @@ INT_PTR FileDialog::DoModal() {
     ofn.lpstrDefExt = m_defaultExt.empty() ? nullptr : m_defaultExt.c_str();
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
     ofn.lpfnHook = HookProc;
+    UseCom(); // the shell's folders and icons in the dialog are COM objects
     const BOOL chosen = m_open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
     m_hWnd = nullptr;
     return chosen ? IDOK : IDCANCEL;

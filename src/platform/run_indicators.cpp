@@ -1,5 +1,7 @@
 #include "platform/run_indicators.h"
 
+#include "platform/com.h"
+
 #include <shobjidl.h>
 
 namespace platform {
@@ -21,7 +23,8 @@ void RequestExecutionState(EXECUTION_STATE flags) {
 // The taskbar's progress interface; null where there is no taskbar.
 ITaskbarList3* CreateTaskbarList() {
     ITaskbarList3* taskbar = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+    if (!UseCom() ||
+        FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                                 reinterpret_cast<void**>(&taskbar)))) {
         return nullptr;
     }

@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // What the program's start-up sets before its main window runs.
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     TheApp().m_strAppName = "Tavro Download";
     platform::SetApplicationName(TheApp().m_strAppName);
     // A crash must fail the test, not wait in a crash dialog.
