@@ -125,7 +125,7 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_DPICHANGED:
         SetWindowIcons();
-        return FALSE; // the dialog manager rescales the window
+        return FALSE; // per-monitor v2, the only one asked for: the dialog manager rescales
     case WM_QUERYENDSESSION:
         // Not halfway through a flash: Windows shows the run's reason instead.
         SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, m_run.SessionMayEnd() ? TRUE : FALSE);
