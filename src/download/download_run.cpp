@@ -111,10 +111,13 @@ bool DownloadRun::Run(const DownloadSettings& settings, const std::string& libra
     m_nHandle = m_library.InitDownloadFor(settings, libraryPath);
     if (m_nHandle < 0) {
         CloseStatusDlg();
+        // Enabled before the box, which disables it while it is open: a box
+        // whose owner is disabled when it closes cannot hand the activation
+        // back, and Windows gives it to another program.
+        m_host.EnableInput(true);
         if (m_host.MessageBoxesAllowed()) {
             ShowDownloadError(m_nHandle, m_host.Window());
         }
-        m_host.EnableInput(true);
         m_host.FocusDownloadButton();
         Finish(run::ResultOfStartError(m_nHandle, ResourceText));
         return false;
