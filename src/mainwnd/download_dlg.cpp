@@ -7,6 +7,7 @@
 #include "platform/app_message.h"
 #include "platform/dpi.h"
 #include "platform/help.h"
+#include "platform/taskbar_progress.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -104,6 +105,10 @@ bool CDownloadDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == platform::TaskbarButtonCreatedMessage()) { // Explorer restarted
+        m_run.TaskbarButtonCreated();
+        return TRUE;
+    }
     switch (message) {
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
