@@ -24,15 +24,24 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using platform::ResourceText;
 
+// The window whose taskbar button shows the run: the host's. A script's
+// runs have none; their status window, without an owner, has the button.
+HWND TaskbarWindow(const download::RunHost& host, const CDownloadStatusDlg* status) {
+    if (host.Window() != nullptr || status == nullptr) {
+        return host.Window();
+    }
+    return status->GetSafeHwnd();
+}
+
 // The polling loop's view of the library and of what shows the run: the
 // status window and the host's caption, or, for a run without windows,
 // nothing but the taskbar and the keep-awake request.
 class RunPoll : public run::PollTarget {
 public:
     RunPoll(download::RunHost& host, CDownloadStatusDlg* status, PFN_GetDownloadStatus read,
-            int handle, std::function<void()> abort)
+            int handle, std::function<void()> abort, platform::TaskbarProgress& taskbar)
         : m_host(host), m_status(status), m_read(read), m_handle(handle), m_abort(std::move(abort)),
-          m_indicators(host.Window()) {}
+          m_indicators(taskbar, TaskbarWindow(host, status)) {}
 
     bool WaitUntil(Clock::time_point until, const std::function<bool()>& wake) override {
         return platform::PumpMessagesUntil(until, wake);
@@ -111,10 +120,13 @@ bool DownloadRun::Run(const DownloadSettings& settings, const std::string& libra
     m_nHandle = m_library.InitDownloadFor(settings, libraryPath);
     if (m_nHandle < 0) {
         CloseStatusDlg();
+        // Enabled before the box, which disables it while it is open: a box
+        // whose owner is disabled when it closes cannot hand the activation
+        // back, and Windows gives it to another program.
+        m_host.EnableInput(true);
         if (m_host.MessageBoxesAllowed()) {
             ShowDownloadError(m_nHandle, m_host.Window());
         }
-        m_host.EnableInput(true);
         m_host.FocusDownloadButton();
         Finish(run::ResultOfStartError(m_nHandle, ResourceText));
         return false;
@@ -163,8 +175,9 @@ bool DownloadRun::OpenStatusDlg(const DownloadSettings& settings, const std::str
 }
 
 run::RunResult DownloadRun::PollDownload() {
-    RunPoll poll(m_host, m_pStatusDlg.get(), m_library.m_pfnGetDownloadStatus, m_nHandle,
-                 [this] { AbortOnce(); });
+    RunPoll poll(
+        m_host, m_pStatusDlg.get(), m_library.m_pfnGetDownloadStatus, m_nHandle,
+        [this] { AbortOnce(); }, m_taskbar);
     m_bPolling = true;
     run::PollEnd end;
     {
@@ -223,11 +236,11 @@ void DownloadRun::CloseStatusDlg() {
         m_stop.Leave(run::AfterRun::Close);
         return;
     }
+    m_taskbar.Clear(); // while its window is there
     if (m_pStatusDlg != nullptr) {
         m_pStatusDlg->DestroyWindow();
         m_pStatusDlg.reset();
     }
-    platform::ClearTaskbarProgress(m_host.Window());
     m_host.SetCaption(run::kCaptionIdle);
     m_host.FocusDownloadButton();
 }
@@ -243,6 +256,10 @@ void DownloadRun::RepeatDownload() {
     }
     CloseStatusDlg();
     m_host.StartAgain();
+}
+
+void DownloadRun::TaskbarButtonCreated() {
+    m_taskbar.ShowAgain();
 }
 
 void DownloadRun::CancelDownload() {

@@ -3,6 +3,7 @@
 #include "download/download_library.h"
 #include "download/run_host.h"
 #include "download/status_dlg.h"
+#include "platform/taskbar_progress.h"
 #include "run/poll_loop.h"
 #include "run/stop_request.h"
 #include "settings/download_settings.h"
@@ -40,6 +41,8 @@ public:
     // the window.
     void CloseStatusDlg() override;
     void RepeatDownload() override;
+    // The button of the window that shows the run's progress was made (anew).
+    void TaskbarButtonCreated() override;
     void ShowDownloadError(int code, HWND owner) const;
 
     // Windows asks whether the session may end: not while a run is polled.
@@ -64,6 +67,7 @@ private:
     RunHost& m_host;
     run::StopRequest& m_stop;
     std::unique_ptr<CDownloadStatusDlg> m_pStatusDlg;
+    platform::TaskbarProgress m_taskbar; // the run's, until its result is closed
     std::string m_strDownloadInfo;
     int m_nLastPercent = 0;
     run::PollOptions m_pollOptions;

@@ -15,8 +15,8 @@ namespace download {
 class RunHost {
 public:
     virtual ~RunHost() = default;
-    // Owner of the status window, of the run's message boxes and of the
-    // taskbar progress.
+    // Owner of the status window and of the run's message boxes; its
+    // taskbar button shows the progress. Null: none (a script's runs).
     virtual HWND Window() const = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     // The window takes no input while the run is polled.

@@ -2,6 +2,7 @@
 
 #include "platform/dpi.h"
 #include "platform/static_image.h"
+#include "platform/taskbar_progress.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -89,7 +90,13 @@ void CDownloadStatusDlg::LoadLeds(UINT dpi) {
 INT_PTR CDownloadStatusDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DPICHANGED) {
         LoadLeds(HIWORD(wParam));
-        return FALSE; // the dialog manager rescales the window itself
+        // Sent under per-monitor v2 only (the manifest asks for no other
+        // per-monitor mode), where the dialog manager rescales the window.
+        return FALSE;
+    }
+    if (message == platform::TaskbarButtonCreatedMessage()) {
+        m_owner.TaskbarButtonCreated();
+        return TRUE;
     }
     if (message == WM_DESTROY) {
         // Nothing of the LEDs' may outlive them: a copy the control made

@@ -16,6 +16,8 @@ public:
     virtual void CancelDownload() = 0;
     virtual void CloseStatusDlg() = 0; // Exit
     virtual void RepeatDownload() = 0;
+    // The window's taskbar button is there (a window without an owner has one).
+    virtual void TaskbarButtonCreated() = 0;
 };
 
 } // namespace download

@@ -7,6 +7,7 @@
 #include "platform/app_message.h"
 #include "platform/dpi.h"
 #include "platform/help.h"
+#include "platform/taskbar_progress.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -115,6 +116,10 @@ bool CDownloadDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == platform::TaskbarButtonCreatedMessage()) { // Explorer restarted
+        m_run.TaskbarButtonCreated();
+        return TRUE;
+    }
     switch (message) {
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
@@ -137,7 +142,7 @@ INT_PTR CDownloadDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         SetWindowIcons();
         PostMessageW(m_hWnd, kFitPortBoxToDpi, 0, 0);
-        return FALSE; // the dialog manager rescales the window
+        return FALSE; // per-monitor v2, the only one asked for: the dialog manager rescales
     case kFitPortBoxToDpi:
         m_portBox.FitToDpi();
         return TRUE;

@@ -35,9 +35,6 @@ INT_PTR Dialog::DoModal(HWND parent) {
     }
     if (!m_modalEnded) { // it may have ended while it initialised
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
-        // Painted now, before the messages it posted to itself while it
-        // initialised: what those do can wait until the window is seen.
-        UpdateWindow(m_hWnd);
     }
     while (!m_modalEnded && PumpMessage()) {
     }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/taskbar_progress.h"
+
 #include <windows.h>
 
 #include <functional>
-
-struct ITaskbarList3;
 
 namespace platform {
 
@@ -12,24 +12,20 @@ namespace platform {
 // awake with the display on, and the taskbar button carries the progress.
 class RunIndicators {
 public:
-    enum class End { Finished, Cancelled, Failed };
+    using End = TaskbarProgress::End;
 
-    explicit RunIndicators(HWND taskbarWindow);
+    // taskbarWindow: the window whose button shows the run (null: none).
+    RunIndicators(TaskbarProgress& taskbar, HWND taskbarWindow);
     ~RunIndicators(); // lets the computer sleep again, however the run ended
     RunIndicators(const RunIndicators&) = delete;
     RunIndicators& operator=(const RunIndicators&) = delete;
 
-    void Progress(int status); // 0..500
-    void Ended(End end);
+    void Progress(int status) { m_taskbar.Progress(status); } // 0..500
+    void Ended(End end) { m_taskbar.Ended(end); }             // the button keeps it until cleared
 
 private:
-    HWND m_window;
-    ::ITaskbarList3* m_taskbar = nullptr;
-    int m_status = 0;
+    TaskbarProgress& m_taskbar;
 };
-
-// Removes the taskbar progress of a window once its run's result is closed.
-void ClearTaskbarProgress(HWND window);
 
 // Tests watch the execution-state requests through this hook; without one
 // the system's SetThreadExecutionState is called.

@@ -68,11 +68,10 @@ public:
     using Time = PollTarget::Clock::time_point;
 
     Poll(PollTarget& target, StopRequest& stop, const PollOptions& options)
-        : m_target(target), m_stop(stop), m_options(options), m_lastChange(target.Now()) {}
+        : m_target(target), m_stop(stop), m_options(options) {}
 
     // Waits until the next read is due, aborting the run as soon as a stop
-    // is asked for or it has made no progress for too long. false: stop
-    // polling now.
+    // is asked for. false: stop polling now.
     bool WaitForNextRead(Time due) {
         const auto abortWanted = [this] { return m_stop.Stopped() && !m_abortSent; };
         while (m_target.Now() < due) {
@@ -83,18 +82,20 @@ public:
                 AbortNow();
             }
         }
-        if (m_options.noProgressTimeout && !m_abortSent &&
-            m_target.Now() - m_lastChange >= *m_options.noProgressTimeout) {
-            m_timedOut = true;
-            AbortNow();
-        }
         const bool leaving = m_stop.Leaving() || m_timedOut;
         return !(m_abortSent && leaving && m_target.Now() - *m_abortSent >= kAbortGrace);
     }
-    // A read that did not end the run: progress when anything changed.
+    // A read that did not end the run: progress when anything changed. The
+    // time-out is judged on reads only, this one fresh: a wait that took long
+    // (a window dragged, its system menu open: no read is made meanwhile)
+    // tells nothing of the library.
     void Read(vardel_api::DownloadStatus read, Time at) {
         if (!m_last || read.status != m_last->status || read.phase != m_last->phase) {
-            m_lastChange = at;
+            m_sameSince = at;
+        } else if (m_options.noProgressTimeout && !m_abortSent &&
+                   at - m_sameSince >= *m_options.noProgressTimeout) {
+            m_timedOut = true;
+            AbortNow();
         }
         m_last = read;
     }
@@ -111,7 +112,7 @@ private:
     const PollOptions& m_options;
     std::optional<Time> m_abortSent;
     std::optional<vardel_api::DownloadStatus> m_last;
-    Time m_lastChange;
+    Time m_sameSince; // the first read that showed m_last's status and phase
     bool m_timedOut = false;
 };
 

@@ -45,8 +45,9 @@ enum class RunEnd {
 };
 
 struct PollOptions {
-    // A status and phase that stay the same this long: the run is aborted
-    // and ends timed out, unless the library reports it finished after all.
+    // Reads this far apart or more that show the same status and phase, and
+    // none between them another: the run is aborted and ends timed out,
+    // unless the library reports it finished after all.
     std::optional<std::chrono::seconds> noProgressTimeout;
 };
 

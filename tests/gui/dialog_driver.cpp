@@ -13,9 +13,9 @@ namespace testsupport {
 
 MessageBoxCapture::MessageBoxCapture(int answer) {
     platform::SetMessageBoxHook(
-        [this, answer](HWND, const std::string& text, const std::string& caption, UINT type) {
+        [this, answer](HWND owner, const std::string& text, const std::string& caption, UINT type) {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_messages.push_back({text, caption, type});
+            m_messages.push_back({text, caption, type, !owner || IsWindowEnabled(owner)});
             return answer;
         });
 }

@@ -15,6 +15,7 @@ struct ShownMessage {
     std::string text;
     std::string caption;
     UINT type;
+    bool ownerEnabled; // or no owner
 };
 
 // Answers the program's message boxes with OK (or the given answer) and keeps

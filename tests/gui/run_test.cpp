@@ -176,6 +176,7 @@ TEST_F(DownloadRun, InitErrorIsAMessageBoxAndNothingStarts) {
     EXPECT_EQ(boxes[0].caption, "CPM 5 (prim) on COM 1 <main.fdl>");
     EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
     EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+    EXPECT_TRUE(boxes[0].ownerEnabled); // or the activation goes to another program
     EXPECT_TRUE(Calls("StartDownload").empty());
     EXPECT_FALSE(statusWindowSeen);
     EXPECT_TRUE(mainEnabled);

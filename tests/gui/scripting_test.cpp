@@ -4,6 +4,7 @@
 #include "app/script_mode.h"
 #include "dialog_driver.h"
 #include "platform/console.h"
+#include "platform/taskbar_progress.h"
 #include "platform/text.h"
 #include "program_runner.h"
 #include "res/resource.h"
@@ -482,6 +483,27 @@ TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
             EXPECT_NE(at, std::string::npos) << line << "\n" << record;
         }
     }
+}
+
+// A script's status window, its only one with a taskbar button, shows the run there.
+TEST(Scripted, StatusWindowsButtonShowsTheRun) {
+    TempDir dir;
+    WriteFileBytes(dir.File(L"tavro.ini"), kSettings);
+    const StandInConfig standIn("[Script]\r\nReads=0/9 100/3 200/3 -217/2\r\n");
+    std::vector<std::string> seen;
+    platform::SetTaskbarHook([&](HWND window, int state, int status) {
+        if (seen.empty()) { // the taskbar makes the button only now
+            PostMessageW(window, platform::TaskbarButtonCreatedMessage(), 0, 0);
+        }
+        seen.push_back(TextOf(window) + " " + std::to_string(state) + "/" + std::to_string(status));
+    });
+    EXPECT_EQ(
+        RunScriptedDownloads({"/download", dir.FileUtf8(L"main.fdl")}, dir.FileUtf8(L"tavro.ini")),
+        4);
+    platform::SetTaskbarHook(nullptr);
+    const std::string window = "Download Status - CPM 1 (1 of 1) "; // TBPF_NORMAL 2, TBPF_ERROR 4
+    EXPECT_EQ(seen, (std::vector<std::string>{window + "2/0", window + "2/0", window + "2/100",
+                                              window + "2/200", window + "4/200"}));
 }
 
 // Two benches appending to one record at once lose no line and tear none.

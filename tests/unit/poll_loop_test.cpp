@@ -42,7 +42,7 @@ public:
                 }
             }
         }
-        m_now = until;
+        m_now = std::max(m_now, until);
         return true;
     }
     vardel_api::DownloadStatus ReadStatus() override {
@@ -59,6 +59,8 @@ public:
         }
     }
     void OnAbort(std::function<void()> action) { m_onAbort = std::move(action); }
+    // A modal loop (a window dragged) holds the wait up: no read meanwhile.
+    void Hold(int ms) { m_now += milliseconds(ms); }
     // From now on every read returns this.
     void Answer(vardel_api::DownloadStatus read) {
         m_reads.resize(m_readCount);
@@ -199,6 +201,7 @@ TEST(PollDownload, StopAbortsOnceAndTheGraceEndsOnlyAWaitNobodyWants) {
         vardel_api::DownloadStatus afterAbort;
         run::RunEnd end;
         long long lastReadMs;
+        int holdMs = 0; // the stop comes at the end of a wait held up this long
     };
     const Case cases[] = {
         {"CancelConfirmed",
@@ -236,17 +239,23 @@ TEST(PollDownload, StopAbortsOnceAndTheGraceEndsOnlyAWaitNobodyWants) {
          {100, 3},
          run::RunEnd::Stopped,
          5400},
+        // clang-format off
+        {"InterruptWhileDragged", true, run::StopReason::Interrupt, 0, {-701, 7}, run::RunEnd::Cancelled, 5450, 5000},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedRun run({{0, 9}, {100, 3}, c.afterAbort});
         run::StopRequest stop(c.stopIsFinal);
+        run.At(450, [&] { run.Hold(c.holdMs); });
         run.At(450, [&] { stop.Stop(c.reason); });
         if (c.leaveAtMs) {
             run.At(c.leaveAtMs, [&] { stop.Leave(run::AfterRun::Close); });
         }
         EXPECT_EQ(Poll(run, &stop), c.end);
-        EXPECT_EQ(std::count(run.calls.begin(), run.calls.end(), "abort at 450"), 1);
+        EXPECT_EQ(std::count(run.calls.begin(), run.calls.end(),
+                             "abort at " + std::to_string(450 + c.holdMs)),
+                  1);
         EXPECT_EQ(
             std::count_if(run.calls.begin(), run.calls.end(),
                           [](const std::string& call) { return call.rfind("abort", 0) == 0; }),
@@ -262,7 +271,7 @@ TEST(PollDownload, StopAbortsOnceAndTheGraceEndsOnlyAWaitNobodyWants) {
 
 // No change of status or phase for the time-out: aborted once, and timed
 // out whatever the library says then, unless it finished after all. Any
-// change starts the time-out again.
+// change starts the time-out again. Judged on reads: a drag counts for nothing.
 TEST(PollDownload, NoProgressForTheTimeOutAbortsTheRun) {
     struct Case {
         const char* name;
@@ -270,16 +279,19 @@ TEST(PollDownload, NoProgressForTheTimeOutAbortsTheRun) {
         vardel_api::DownloadStatus afterAbort;
         run::RunEnd end;
         long long abortMs;
+        int holdMs = 0; // the wait at 450 ms is held up this long
     };
     const Case cases[] = {
-        {"Stalled", {{0, 9}, {100, 3}}, {-701, 7}, run::RunEnd::TimedOut, 1400},
+        {"Stalled", {{0, 9}, {100, 3}}, {-701, 7}, run::RunEnd::TimedOut, 1430},
         {"PhaseChangesAreProgress",
          {{0, 9}, {100, 3}, {100, 4}, {100, 5}},
          {-701, 7},
          run::RunEnd::TimedOut,
-         1800},
-        {"NeverConfirmed", {{0, 9}, {100, 3}}, {100, 3}, run::RunEnd::TimedOut, 1400},
-        {"FinishedAfterAll", {{0, 9}, {100, 3}}, {500, 7}, run::RunEnd::Finished, 1400},
+         1830},
+        {"NeverConfirmed", {{0, 9}, {100, 3}}, {100, 3}, run::RunEnd::TimedOut, 1430},
+        {"FinishedAfterAll", {{0, 9}, {100, 3}}, {500, 7}, run::RunEnd::Finished, 1430},
+        {"DragChanged", {{0, 9}, {100, 3}, {300, 5}}, {-701, 7}, run::RunEnd::TimedOut, 6480, 5000},
+        {"DragSame", {{0, 9}, {100, 3}}, {-701, 7}, run::RunEnd::TimedOut, 5480, 5000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -289,6 +301,7 @@ TEST(PollDownload, NoProgressForTheTimeOutAbortsTheRun) {
         options.noProgressTimeout = std::chrono::seconds(1);
         int lastPercent = 0;
         run.OnAbort([&] { run.Answer(c.afterAbort); });
+        run.At(450, [&] { run.Hold(c.holdMs); });
         EXPECT_EQ(run::PollDownload(run, stop, platform::StringTableText, lastPercent, options).end,
                   c.end);
         EXPECT_EQ(

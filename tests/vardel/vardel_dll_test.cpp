@@ -491,4 +491,25 @@ TEST(ReleaseExe, ImportsOnlyListedFunctionsOfWindows7) {
     }
 }
 
+// Its own architecture in the identity; DPI per-monitor v2, else system aware.
+TEST(ReleaseExe, ManifestNamesItsArchitectureAndDpiAwareness) {
+    for (const char* image : {"TavroDownload.exe"}) {
+        const HMODULE module =
+            LoadLibraryExW((ExeFolder() / image).wstring().c_str(), nullptr,
+                           LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+        ASSERT_TRUE(module && found) << image;
+        const std::string manifest(
+            static_cast<const char*>(LockResource(LoadResource(module, found))),
+            SizeofResource(module, found));
+        FreeLibrary(module);
+        for (const std::string& entry :
+             {std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64\"" : "x86\""),
+              std::string(">true</dpiAware>"),
+              std::string(">PerMonitorV2, System</dpiAwareness>")}) {
+            EXPECT_NE(manifest.find(entry), std::string::npos) << image << ": " << entry;
+        }
+    }
+}
+
 } // namespace
