@@ -299,7 +299,7 @@ TEST_F(DownloadRun, NoSecondRunWhilePolling) {
 // bitmaps the LEDs hand back are followed too: none may outlive its window.
 TEST_F(DownloadRun, StatusWindowsLeaveNoObjectsBehind) {
     Script("500/7");
-    const int kRuns = 200;
+    const int kRuns = 60; // enough for a leak of one object a window to show; quick enough for CI
     std::mutex mutex;
     std::vector<HBITMAP> handedBack; // filled on the window's thread
     platform::SetHandedBackBitmapHook([&](HBITMAP bitmap) {
