@@ -497,9 +497,9 @@ TEST(Scripted, StatusWindowsButtonShowsTheRun) {
         }
         seen.push_back(TextOf(window) + " " + std::to_string(state) + "/" + std::to_string(status));
     });
-    EXPECT_EQ(
-        RunScriptedDownloads({"/download", dir.FileUtf8(L"main.fdl")}, dir.FileUtf8(L"tavro.ini")),
-        4);
+    EXPECT_EQ(RunScriptedDownloads({"/download", "/simulate", dir.FileUtf8(L"main.fdl")},
+                                   dir.FileUtf8(L"tavro.ini")),
+              4);
     platform::SetTaskbarHook(nullptr);
     const std::string window = "Download Status - CPM 1 (1 of 1) "; // TBPF_NORMAL 2, TBPF_ERROR 4
     EXPECT_EQ(seen, (std::vector<std::string>{window + "2/0", window + "2/0", window + "2/100",
