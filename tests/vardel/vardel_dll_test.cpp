@@ -407,20 +407,20 @@ TEST_F(VardelDll, ReturnsStatusAndPhaseWhole) {
 }
 
 // "dll function" (the DLL in lower case) for each function that the import
-// table of a PE file, 32 or 64 bits, names; read through the section that
-// holds each address, as the file is not loaded.
+// tables of a PE file, 32 or 64 bits, name: the one loaded with the program
+// and the one of the DLLs loaded at their first call. Read through the
+// section that holds each address, as the file is not loaded.
 std::vector<std::string> ImportedFunctions(const std::string& file) {
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(NtHeaders(file.data()));
     const bool pe64 = nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
-    const DWORD table =
-        (pe64 ? reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt)->OptionalHeader.DataDirectory
-              : nt->OptionalHeader.DataDirectory)[IMAGE_DIRECTORY_ENTRY_IMPORT]
-            .VirtualAddress;
+    const auto* directories =
+        pe64 ? reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt)->OptionalHeader.DataDirectory
+             : nt->OptionalHeader.DataDirectory;
     const auto* sections = IMAGE_FIRST_SECTION(nt);
     const auto at = [&](ULONGLONG rva) -> const char* {
         for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
             const IMAGE_SECTION_HEADER& section = sections[i];
-            if (rva >= section.VirtualAddress &&
+            if (rva != 0 && rva >= section.VirtualAddress &&
                 rva < section.VirtualAddress + section.SizeOfRawData) {
                 return file.data() + section.PointerToRawData + (rva - section.VirtualAddress);
             }
@@ -428,14 +428,10 @@ std::vector<std::string> ImportedFunctions(const std::string& file) {
         return nullptr;
     };
     std::vector<std::string> functions;
-    for (auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(table));
-         import && import->Name != 0; ++import) {
-        std::string dll = at(import->Name);
+    const auto addFunctions = [&](std::string dll, const char* thunk) {
         for (char& c : dll) {
             c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
         }
-        const char* thunk =
-            at(import->OriginalFirstThunk ? import->OriginalFirstThunk : import->FirstThunk);
         for (ULONGLONG entry = 0;; thunk += pe64 ? 8 : 4) {
             std::memcpy(&entry, thunk, pe64 ? 8 : 4); // the upper half stays 0 in 32 bits
             if (entry == 0) {
@@ -446,6 +442,17 @@ std::vector<std::string> ImportedFunctions(const std::string& file) {
                                            ? " #" + std::to_string(entry & 0xFFFF)
                                            : " " + std::string(at(entry) + 2))); // past the hint
         }
+    };
+    for (auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+             at(directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+         import && import->Name != 0; ++import) {
+        addFunctions(at(import->Name), at(import->OriginalFirstThunk ? import->OriginalFirstThunk
+                                                                     : import->FirstThunk));
+    }
+    for (auto* delayed = reinterpret_cast<const IMAGE_DELAYLOAD_DESCRIPTOR*>(
+             at(directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress));
+         delayed && delayed->DllNameRVA != 0; ++delayed) {
+        addFunctions(at(delayed->DllNameRVA), at(delayed->ImportNameTableRVA));
     }
     return functions;
 }
