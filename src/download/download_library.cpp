@@ -45,7 +45,6 @@ bool DownloadLibrary::Load() {
     }
     // The file of this very module, not whatever a name would find now.
     m_strPath = platform::ModulePath(m_hDownloadLib);
-    m_bSimulator = platform::VersionInfo(m_strPath).Value(kSimulatorKey) == kSimulatorValue;
     return true;
 }
 
@@ -72,7 +71,15 @@ void DownloadLibrary::Free() {
     m_pfnAbortDownload = nullptr;
     m_pfnGetDownloadStatus = nullptr;
     m_strPath.clear();
-    m_bSimulator = false;
+    m_simulator.reset();
+}
+
+bool DownloadLibrary::IsSimulator() const {
+    if (!m_simulator) {
+        m_simulator = !m_strPath.empty() &&
+                      platform::VersionInfo(m_strPath).Value(kSimulatorKey) == kSimulatorValue;
+    }
+    return *m_simulator;
 }
 
 uint16_t DownloadLibrary::ReadPortMask() const {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace download {
@@ -20,8 +21,8 @@ public:
     DownloadLibrary(const DownloadLibrary&) = delete;
     DownloadLibrary& operator=(const DownloadLibrary&) = delete;
 
-    // Loads the library, binds all five entry points and reads its version
-    // resource, calling none of them. false when the library is missing or
+    // Loads the library and binds all five entry points, calling none of
+    // them. false when the library is missing or
     // lacks one of them; LoadError() then has the system's error code.
     bool Load();
     // Load(), then reads the port mask. false when that fails too, or the
@@ -34,8 +35,9 @@ public:
     // The file the library was loaded from.
     std::wstring Path() const { return m_strPath; }
     // Whether that file says in its version resource that it is the
-    // simulator, which flashes nothing.
-    bool IsSimulator() const { return m_bSimulator; }
+    // simulator, which flashes nothing. Read when first asked: the window
+    // needs it only for its first record line.
+    bool IsSimulator() const;
     // The ports the library can use now, bit n-1 for COM n; 0 when unbound.
     uint16_t ReadPortMask() const;
     // The library never confirmed the end of a run: its worker may still run,
@@ -57,7 +59,7 @@ private:
     bool m_bLibraryBusy = false;
     DWORD m_dwLoadError = ERROR_SUCCESS;
     std::wstring m_strPath;
-    bool m_bSimulator = false;
+    mutable std::optional<bool> m_simulator; // not read yet
 };
 
 } // namespace download
