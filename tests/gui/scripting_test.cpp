@@ -628,8 +628,7 @@ TEST(ConsoleTwin, ProgressLineAndCtrlCAtAPrompt) {
     // Ctrl+C typed: the console tells every process attached to it.
     INPUT_RECORD key = {};
     key.EventType = KEY_EVENT;
-    key.Event.KeyEvent = {TRUE, 1, 'C', 0, {}, LEFT_CTRL_PRESSED};
-    key.Event.KeyEvent.uChar.UnicodeChar = 3;
+    key.Event.KeyEvent = {TRUE, 1, 'C', 0, {3}, LEFT_CTRL_PRESSED}; // the character is ^C
     DWORD written = 0;
     EXPECT_TRUE(WriteConsoleInputW(GetStdHandle(STD_INPUT_HANDLE), &key, 1, &written));
     ASSERT_TRUE(twin.WaitForExit(20000));

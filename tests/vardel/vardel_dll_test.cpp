@@ -511,7 +511,7 @@ TEST(ReleaseExe, ImportsOnlyListedFunctionsOfWindows7) {
 
 // Its own architecture in the identity; DPI per-monitor v2, else system aware.
 TEST(ReleaseExe, ManifestNamesItsArchitectureAndDpiAwareness) {
-    for (const char* image : {"TavroDownload.exe"}) {
+    for (const char* image : {"TavroDownload.exe", "TavroDownload.com"}) {
         const HMODULE module =
             LoadLibraryExW((ExeFolder() / image).wstring().c_str(), nullptr,
                            LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
