@@ -1,4 +1,4 @@
-# The release ZIP: the program with its help page, the simulator DLLs in a
+# The release ZIP: the program and its console twin with its help page, the simulator DLLs in a
 # folder of their own (the maker's DLLs go beside the exe to flash devices),
 # sample firmware, README and licence.
 # Made by: cmake --build --preset windows --target package
@@ -6,7 +6,7 @@
 # maker's 32-bit DLLs. The windows64 preset makes a win64 ZIP beside it, with
 # the 64-bit simulator, for a 64-bit library of the maker and for trying the
 # tool with the simulator on any PC.
-install(TARGETS TavroDownload RUNTIME DESTINATION .)
+install(TARGETS TavroDownload TavroDownloadCom RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/res/help/TavroDownload.html
               ${PROJECT_SOURCE_DIR}/README.md
               ${PROJECT_SOURCE_DIR}/LICENSE

@@ -69,6 +69,7 @@
 #define IDS_STOPPED_BEFORE_START 842
 #define IDS_SESSION_ENDED 843
 #define IDS_SESSION_BLOCK_REASON 844
+#define IDS_CONSOLE_CLOSED 845
 
 /* Time-outs, attempts and the check of the firmware file */
 #define IDS_TIMEOUT_ABORTED 850

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 . scripts/wine-env.sh
 echo "== Windows build: $TAVRO_WINDOWS_ARCH ($TAVRO_WINDOWS_WHY)"
 cmake --preset "$TAVRO_WINDOWS_PRESET" >/dev/null
-cmake --build --preset "$TAVRO_WINDOWS_PRESET" --target TavroDownload Vardel Ostrel demo_driver
+cmake --build --preset "$TAVRO_WINDOWS_PRESET" --target TavroDownload TavroDownloadCom Vardel Ostrel demo_driver
 
 bin=$TAVRO_WINDOWS_BIN
 run_dir=build/$TAVRO_WINDOWS_PRESET/run
@@ -21,7 +21,7 @@ sample=samples/cpm4012_app_3.2.1.fdl
 mkdir -p "$run_dir" "$shots"
 # A folder of its own, like an unpacked copy of the program: the settings
 # file is written beside the exe.
-cp "$bin/TavroDownload.exe" "$bin/Vardel.dll" "$bin/Ostrel.dll" "$bin/TavroDownload.html" \
+cp "$bin/TavroDownload.exe" "$bin/TavroDownload.com" "$bin/Vardel.dll" "$bin/Ostrel.dll" "$bin/TavroDownload.html" \
     "$sample" "$run_dir/"
 # The simulator's line runs ten times faster than a real one, so the demo
 # takes seconds, not a minute (see vardel/README.md).
@@ -51,15 +51,16 @@ tavro_drive_with_snaps "$shots" "$bin/demo_driver.exe" "$(tavro_windows_path "$r
 # outcome in the exit code. The stand-in disturbs the line of CPM 7 in its
 # first two runs: the program runs it again (/attempts:3), and the third
 # attempt gets the firmware into it. /simulate: the stand-in is the simulator,
-# which a script refuses unless asked for it.
+# which a script refuses unless asked for it. A script calls the console twin,
+# TavroDownload.com, which its shell waits for.
 echo "== A scripted sequence, as a production line runs it (the simulator disturbs CPM 7's line twice)"
 printf '[Vardel]\r\nPortMask=0x0005\r\nSpeedFactor=200\r\n[CPM]\r\nCOM1=1-127\r\n[Fault]\r\nAddress=7\r\nPhase=3\r\nCondition=4\r\nFailures=99\r\nRuns=2\r\n' \
     >"$run_dir/Vardel.ini"
 rm -f "$run_dir/record.csv"
 script_args=(/download /quiet /simulate /port:1 /address:1,5,7-9 /attempts:3 /timeout:30 /keepgoing /log:record.csv "$(basename "$sample")")
-echo "TavroDownload.exe ${script_args[*]}"
+echo "TavroDownload ${script_args[*]}"
 exit_code=0
-(cd "$run_dir" && tavro_wine TavroDownload.exe "${script_args[@]}") | tr -d '\r' || exit_code=$?
+(cd "$run_dir" && tavro_wine TavroDownload.com "${script_args[@]}") | tr -d '\r' || exit_code=$?
 echo "Exit code: $exit_code"
 echo "== The download record ($run_dir/record.csv)"
 sed '1s/^\xEF\xBB\xBF//' "$run_dir/record.csv" | tr -d '\r'

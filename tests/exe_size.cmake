@@ -1,4 +1,5 @@
-# The release exe stays lean: its stripped size must not pass the budget.
+# The release exe (or its console twin) stays lean: its stripped size must
+# not pass the budget.
 #   cmake -DEXE=<exe> -DSTRIP=<strip> -DBUDGET=<bytes> -P exe_size.cmake
 get_filename_component(name ${EXE} NAME)
 set(stripped ${CMAKE_CURRENT_BINARY_DIR}/stripped-${name})

@@ -4,6 +4,7 @@
 #include "mainwnd/download_dlg.h"
 #include "platform/app_message.h"
 #include "platform/com.h"
+#include "platform/console.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -42,9 +43,17 @@ BOOL CDownloadApp::InitInstance() {
     platform::SetApplicationName(title);
 
     const std::vector<std::string> arguments = platform::SplitCommandLine(m_strCmdLine);
+    // TavroDownload.com, the console twin, has a console from its start: one
+    // of its own when started from Explorer, which must not stay open beside
+    // the windows, else the one of the prompt or script that started it.
     if (script::IsSwitchCommandLine(arguments)) {
+        platform::LeaveOwnConsole();
         m_nExitCode = RunScriptedDownloads(arguments, m_strProfileName);
     } else {
+        // The main window writes no line; a prompt still waits for the
+        // program, but a Ctrl+C typed there or the console closed no longer
+        // end it in the middle of a download.
+        platform::LeaveConsole();
         CDownloadDlg dlg;
         dlg.DoModal(nullptr);
     }

@@ -19,18 +19,31 @@
 #include "script/approved_list.h"
 #include "script/command_line.h"
 #include "script/outcomes.h"
-#include "script/retry_rule.h"
+#include "script/progress_line.h"
 #include "script/report_lines.h"
+#include "script/retry_rule.h"
+#include "script/sequence.h"
 #include "settings/download_settings.h"
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace {
 
 using platform::ResourceText;
+using Clock = std::chrono::steady_clock;
+
+// Once the session ends or the console is closed, Windows ends the process
+// within about 5 s: the record waits this long for another writer, and the
+// program this long for the library to be asked to abort the run.
+const DWORD kLastRecordWaitMs = 2000;
+const auto kAbortWait = std::chrono::milliseconds(1000);
+
+script::Sequence::Moment Now() {
+    return {download::UtcNow(), Clock::now()};
+}
 
 // Whether a switch was given, in a command line that may not parse.
 bool Asks(const std::vector<std::string>& arguments, const wchar_t* flag) {
@@ -47,7 +60,10 @@ class ScriptedDownloads : private download::RunHost {
 public:
     explicit ScriptedDownloads(std::string settingsPath)
         : m_settingsPath(std::move(settingsPath)) {}
-    ~ScriptedDownloads() override { platform::OnConsoleInterrupt(nullptr); }
+    ~ScriptedDownloads() override {
+        platform::OnConsoleInterrupt(nullptr);
+        m_sessionWindow.reset(); // its handlers use what follows
+    }
     ScriptedDownloads(const ScriptedDownloads&) = delete;
     ScriptedDownloads& operator=(const ScriptedDownloads&) = delete;
     int Run(const std::vector<std::string>& arguments);
@@ -62,17 +78,30 @@ private:
     bool Prepare(DownloadSettings& s, std::vector<int>& addresses, std::string& libraryPath);
     // The file against /sha256 and the approved list; the refusal, "" when it passes.
     std::string CheckFirmware(const std::string& file, ProfileStore& profile);
-    void RunSequence(DownloadSettings& s, const std::string& libraryPath);
-    void RunAttempts(const DownloadSettings& s, const std::string& libraryPath);
+    void RunSequence(DownloadSettings& s, const std::vector<int>& addresses,
+                     const std::string& libraryPath);
+    // The attempts at the CPM index; how the last one ended, nothing when
+    // the sequence had ended before.
+    std::optional<run::Outcome> RunAttempts(size_t index, const DownloadSettings& s,
+                                            const std::string& libraryPath);
     bool PauseBeforeAttempt(int attempt);
     // The CPMs the sequence did not reach, and the summary: once.
     void EndSequence();
-    void OnSessionEnd(bool ending);
+    // Windows ends the process soon (the session ends, the console was
+    // closed): the rest of the sequence is recorded at once, from the
+    // thread that learnt it, while the runs' thread aborts the run.
+    void RecordTheRestNow(UINT reasonId);
+    void WaitForTheAbort() const;
+    int ExitCode();
     // A message for whoever watches: the console, and a box when /wait asked
     // for a person.
     void Tell(const std::string& text, bool box);
     // Refuses the request before any download: said, and kept in the record.
     void Refuse(run::Outcome outcome, const std::string& text);
+    // The request as a line of its own, before its CPMs are known.
+    script::RunFacts RequestFacts(run::Outcome outcome, const std::string& text,
+                                  const std::string& file) const;
+    // Into the record first: the console may be going away.
     void Report(const script::RunFacts& facts);
 
     // What a run needs of its host: no main window, no input to lock.
@@ -86,6 +115,7 @@ private:
     void StartAgain() override {}
     bool MessageBoxesAllowed() const override { return m_request.wait; }
     bool ShowsStatusWindow() const override { return !m_request.quiet; }
+    void Progress(int status, int phase) override;
     void StatusWindowOpened(CDownloadStatusDlg& dlg) override;
     void RunFinished(const DownloadSettings& settings, const run::RunResult& result) override;
 
@@ -96,22 +126,25 @@ private:
     download::DownloadRecord m_record;
     // Cancel Download, Ctrl+C and the session's end stop the whole sequence.
     run::StopRequest m_stop{true};
-    std::unique_ptr<platform::SessionWindow> m_sessionWindow;
     download::HeldFirmware m_firmware; // held until the sequence has ended
     std::unique_ptr<download::DownloadRun> m_run;
-    // The sequence: the settings of the CPM being run, its place, and the
-    // outcome of every CPM reached so far.
-    DownloadSettings* m_pSettings = nullptr;
-    std::vector<int> m_addresses;
-    std::vector<run::Outcome> m_outcomes;
-    // The CPM being run: its attempt, and how its last attempt ended.
-    int m_nAttempt = 1;
-    std::optional<run::Outcome> m_currentOutcome;
-    bool m_bWorthAnotherAttempt = false;
-    std::string m_sequenceText; // "CPM 5 (3 of 7)"
-    bool m_bSequenceEnded = false;
-    std::string m_strRefusedFile;
+    std::unique_ptr<platform::SessionWindow> m_sessionWindow;
+
+    // Shared with the threads that learn of the session's end and of a
+    // closed console: the sequence once it has begun (which keeps its own
+    // lock), before that whether the request's outcome was told and its code.
+    std::mutex m_mutex;
+    std::unique_ptr<script::Sequence> m_sequence;
+    bool m_bTold = false;
     int m_nExitCode = 0;
+
+    // The runs' thread alone: the attempt being made and how the last ended.
+    script::Progress m_progress;
+    std::string m_strProgressLine;
+    Clock::time_point m_attemptStarted;
+    std::optional<run::Outcome> m_lastOutcome;
+    bool m_bWorthAnotherAttempt = false;
+    std::string m_strRefusedFile;
 };
 
 int ScriptedDownloads::Run(const std::vector<std::string>& arguments) {
@@ -140,28 +173,41 @@ int ScriptedDownloads::Run(const std::vector<std::string>& arguments) {
     if (m_request.ports) {
         return ListPorts(m_console);
     }
+    download::RunHost& host = *this;
+    m_run = std::make_unique<download::DownloadRun>(m_library, host, m_stop);
     WatchForStops();
     OpenRecord(m_request.logPath);
 
     DownloadSettings s;
+    std::vector<int> addresses;
     std::string libraryPath;
-    if (Prepare(s, m_addresses, libraryPath)) {
-        RunSequence(s, libraryPath);
+    if (Prepare(s, addresses, libraryPath)) {
+        RunSequence(s, addresses, libraryPath);
     }
-    return m_nExitCode;
+    return ExitCode();
 }
 
-// Ctrl+C and the session's end may come at any time, on another thread or
-// while a run is polled: they set the stop request and wake the loop.
+// Ctrl+C, a closed console and the session's end may come at any time, on
+// threads of their own: they set the stop request and wake the runs' thread,
+// which aborts the run. Windows ends the process soon after the last two.
 void ScriptedDownloads::WatchForStops() {
     const DWORD thread = GetCurrentThreadId();
-    platform::OnConsoleInterrupt([this, thread] {
+    platform::OnConsoleInterrupt([this, thread](bool closing) {
         m_stop.Stop(run::StopReason::Interrupt);
         platform::WakeThread(thread);
+        if (closing) {
+            RecordTheRestNow(IDS_CONSOLE_CLOSED);
+        }
     });
     platform::SessionWindow::Handlers handlers;
-    handlers.mayEnd = [this] { return !m_run || m_run->SessionMayEnd(); };
-    handlers.sessionEnd = [this](bool ending) { OnSessionEnd(ending); };
+    handlers.mayEnd = [this] { return m_run->SessionMayEnd(); };
+    handlers.sessionEnd = [this, thread](bool ending) {
+        if (ending) {
+            m_stop.Stop(run::StopReason::SessionEnd);
+            platform::WakeThread(thread);
+            RecordTheRestNow(IDS_SESSION_ENDED);
+        }
+    };
     m_sessionWindow = std::make_unique<platform::SessionWindow>(std::move(handlers));
 }
 
@@ -258,20 +304,27 @@ std::string ScriptedDownloads::CheckFirmware(const std::string& file, ProfileSto
     return refusal;
 }
 
-void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::string& libraryPath) {
-    m_pSettings = &s;
-    download::RunHost& host = *this;
-    m_run = std::make_unique<download::DownloadRun>(m_library, host, m_stop);
+void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::vector<int>& addresses,
+                                    const std::string& libraryPath) {
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_bTold) { // the session ended before the sequence could begin
+            return;
+        }
+        m_sequence = std::make_unique<script::Sequence>(addresses, s, m_request.attempts,
+                                                        m_library.IsSimulator(), ResourceText);
+    }
     run::PollOptions options;
     if (m_request.timeoutSeconds) {
         options.noProgressTimeout = std::chrono::seconds(*m_request.timeoutSeconds);
     }
     m_run->SetPollOptions(options);
-    for (size_t i = 0; i < m_addresses.size() && !m_stop.Stopped(); ++i) {
-        s.m_nCpmAddress = m_addresses[i];
-        m_sequenceText = script::SequenceText(m_addresses[i], i + 1, m_addresses.size());
-        RunAttempts(s, libraryPath);
-        if (m_bSequenceEnded || !script::GoesOn(m_outcomes.back(), m_request.keepGoing)) {
+    m_progress.attempts = m_request.attempts;
+    for (size_t i = 0; i < addresses.size() && !m_stop.Stopped(); ++i) {
+        s.m_nCpmAddress = addresses[i];
+        m_progress.cpm = script::SequenceText(addresses[i], i + 1, addresses.size());
+        const std::optional<run::Outcome> outcome = RunAttempts(i, s, libraryPath);
+        if (!outcome || !script::GoesOn(*outcome, m_request.keepGoing)) {
             break;
         }
     }
@@ -284,27 +337,32 @@ void ScriptedDownloads::RunSequence(DownloadSettings& s, const std::string& libr
 
 // One CPM: run again, after a pause, while its run ends in a fault a second
 // try can cure; its outcome is its last attempt's.
-void ScriptedDownloads::RunAttempts(const DownloadSettings& s, const std::string& libraryPath) {
-    for (m_nAttempt = 1;; ++m_nAttempt) {
+std::optional<run::Outcome> ScriptedDownloads::RunAttempts(size_t index, const DownloadSettings& s,
+                                                           const std::string& libraryPath) {
+    for (int attempt = 1;; ++attempt) {
+        if (!m_sequence->BeginAttempt(index, attempt, Now())) {
+            break;
+        }
+        m_progress.attempt = attempt;
+        m_progress.phase = -1;
+        m_strProgressLine.clear();
+        m_attemptStarted = Clock::now();
         m_run->Run(s, libraryPath);
-        if (m_nAttempt >= m_request.attempts || m_stop.Stopped() || !m_bWorthAnotherAttempt ||
-            !PauseBeforeAttempt(m_nAttempt)) {
+        if (attempt >= m_request.attempts || m_stop.Stopped() || !m_bWorthAnotherAttempt ||
+            !PauseBeforeAttempt(attempt)) {
             break;
         }
     }
-    if (m_currentOutcome) { // not yet counted by the session's end
-        m_outcomes.push_back(*m_currentOutcome);
-        m_currentOutcome.reset();
-    }
+    return m_lastOutcome;
 }
 
 // 2 s after the first attempt, 4 s after the second...: a line that was
 // disturbed has time to settle. Windows messages are answered meanwhile;
 // false: stopped during the pause.
 bool ScriptedDownloads::PauseBeforeAttempt(int attempt) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2 * attempt);
+    const auto until = Clock::now() + std::chrono::seconds(2 * attempt);
     const auto stopped = [this] { return m_stop.Stopped(); };
-    while (std::chrono::steady_clock::now() < until && !stopped()) {
+    while (Clock::now() < until && !stopped()) {
         if (!platform::PumpMessagesUntil(until, stopped)) {
             return false;
         }
@@ -313,52 +371,69 @@ bool ScriptedDownloads::PauseBeforeAttempt(int attempt) {
 }
 
 void ScriptedDownloads::EndSequence() {
-    if (m_bSequenceEnded) {
-        return;
-    }
-    m_bSequenceEnded = true;
-    if (m_currentOutcome) { // the CPM whose run the session's end cut short
-        m_outcomes.push_back(*m_currentOutcome);
-        m_currentOutcome.reset();
-    }
-    // The CPMs the sequence did not reach are named too: none may pass unseen.
-    const size_t reached = m_outcomes.size();
-    for (size_t i = reached; i < m_addresses.size(); ++i) {
-        m_pSettings->m_nCpmAddress = m_addresses[i];
-        run::RunResult notRun;
-        notRun.outcome = run::Outcome::NotRun;
-        notRun.started = download::UtcNow();
-        notRun.text = m_stop.Stopped() || reached == 0
-                          ? ResourceText(IDS_NOT_RUN_STOPPED)
-                          : platform::FormatText(ResourceText(IDS_NOT_RUN_AFTER),
-                                                 {script::CpmName(m_addresses[reached - 1])});
-        Report(script::FactsOf(*m_pSettings, notRun, ResourceText));
-        m_outcomes.push_back(notRun.outcome);
-    }
-    m_nExitCode = script::WorstExitCode(m_outcomes);
-    if (m_addresses.size() > 1) {
-        Tell(script::SummaryLine(m_outcomes, ResourceText), false);
-    }
-}
-
-// The session ends under a run: its result and the rest of the sequence are
-// told now, as the process may be ended as soon as this returns.
-void ScriptedDownloads::OnSessionEnd(bool ending) {
+    const std::optional<script::Sequence::Ending> ending =
+        m_sequence->End(m_stop.Stopped(), "", Now());
     if (!ending) {
         return;
     }
-    m_stop.Stop(run::StopReason::SessionEnd);
-    if (m_run && !m_run->SessionMayEnd()) {
-        m_run->OnSessionEnd(true);
-        EndSequence();
+    for (const script::RunFacts& facts : ending->lines) {
+        Report(facts);
     }
+    if (!ending->summary.empty()) {
+        Tell(ending->summary, false);
+    }
+}
+
+void ScriptedDownloads::RecordTheRestNow(UINT reasonId) {
+    std::vector<script::RunFacts> lines;
+    std::string summary;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_sequence) {
+            std::optional<script::Sequence::Ending> ending =
+                m_sequence->End(true, ResourceText(reasonId), Now());
+            if (!ending) {
+                return;
+            }
+            lines = std::move(ending->lines);
+            summary = ending->summary;
+        } else if (!m_bTold) { // its CPMs are not known yet: the request as a whole
+            m_bTold = true;
+            m_nExitCode = script::ExitCode(run::Outcome::NotRun);
+            lines.push_back(
+                RequestFacts(run::Outcome::NotRun, ResourceText(IDS_NOT_RUN_STOPPED),
+                             m_request.file.empty() ? "" : platform::FullPath(m_request.file)));
+        }
+    }
+    m_record.WriteNow(lines, kLastRecordWaitMs);
+    WaitForTheAbort();
+    for (const script::RunFacts& facts : lines) {
+        m_console.WriteLine(script::ConsoleLine(facts));
+    }
+    if (!summary.empty()) {
+        m_console.WriteLine(summary);
+    }
+}
+
+// Only the runs' thread calls the library: this waits, briefly, until that
+// thread has asked it to abort the run it polls.
+void ScriptedDownloads::WaitForTheAbort() const {
+    const auto until = Clock::now() + kAbortWait;
+    while (m_run->IsPolling() && !m_run->AbortSent() && Clock::now() < until) {
+        Sleep(10);
+    }
+}
+
+int ScriptedDownloads::ExitCode() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_sequence ? m_sequence->ExitCode() : m_nExitCode;
 }
 
 void ScriptedDownloads::StatusWindowOpened(CDownloadStatusDlg& dlg) {
     dlg.DisableRepeat();
-    dlg.SetCaption(dlg.Caption() + " - " + m_sequenceText +
-                   (m_request.attempts > 1 ? ", attempt " + std::to_string(m_nAttempt) + " of " +
-                                                 std::to_string(m_request.attempts)
+    dlg.SetCaption(dlg.Caption() + " - " + m_progress.cpm +
+                   (m_request.attempts > 1 ? ", attempt " + std::to_string(m_progress.attempt) +
+                                                 " of " + std::to_string(m_request.attempts)
                                            : ""));
     const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     SendMessageW(dlg.GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -372,38 +447,64 @@ void ScriptedDownloads::Tell(const std::string& text, bool box) {
 }
 
 void ScriptedDownloads::Refuse(run::Outcome outcome, const std::string& text) {
-    m_nExitCode = script::ExitCode(outcome);
-    script::RunFacts facts;
-    facts.time = download::UtcNow();
-    facts.port = m_request.port.value_or(0);
-    facts.address = m_request.addressText;
-    facts.target = m_request.target ? run::ShortTargetName(*m_request.target) : "";
-    facts.file = m_request.file.empty() ? m_strRefusedFile : platform::FullPath(m_request.file);
-    facts.outcome = script::OutcomeWord(outcome, ResourceText);
-    facts.text = script::OneLine(text);
-    Report(facts);
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_bTold) { // the session's end has told the request already
+            return;
+        }
+        m_bTold = true;
+        m_nExitCode = script::ExitCode(outcome);
+    }
+    Report(RequestFacts(outcome, text,
+                        m_request.file.empty() ? m_strRefusedFile
+                                               : platform::FullPath(m_request.file)));
     if (m_request.wait) {
         platform::ShowAppMessage(nullptr, text);
     }
 }
 
-void ScriptedDownloads::Report(const script::RunFacts& facts) {
-    m_console.WriteLine(script::ConsoleLine(facts));
-    m_record.Write(facts);
+script::RunFacts ScriptedDownloads::RequestFacts(run::Outcome outcome, const std::string& text,
+                                                 const std::string& file) const {
+    script::RunFacts facts;
+    facts.time = download::UtcNow();
+    facts.port = m_request.port.value_or(0);
+    facts.address = m_request.addressText;
+    facts.target = m_request.target ? run::ShortTargetName(*m_request.target) : "";
+    facts.file = file;
+    facts.outcome = script::OutcomeWord(outcome, ResourceText);
+    facts.text = script::OneLine(text);
+    return facts;
 }
 
-// Every attempt is told and recorded; the CPM counts once, with its last.
+void ScriptedDownloads::Report(const script::RunFacts& facts) {
+    m_record.Write(facts);
+    m_console.WriteLine(script::ConsoleLine(facts));
+}
+
+// The console's progress line: redrawn only when what it says has changed.
+void ScriptedDownloads::Progress(int status, int phase) {
+    if (script::PhaseWords(phase) != nullptr) {
+        m_progress.phase = phase;
+    }
+    m_progress.status = status;
+    m_progress.seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - m_attemptStarted).count();
+    std::string line = script::ProgressLine(m_progress);
+    if (line != m_strProgressLine) {
+        m_console.ShowProgress(line);
+        m_strProgressLine = std::move(line);
+    }
+}
+
+// Every attempt is told and recorded, unless the end of the sequence told
+// it already; the CPM counts once, with its last.
 void ScriptedDownloads::RunFinished(const DownloadSettings& settings,
                                     const run::RunResult& result) {
-    script::RunFacts facts = script::FactsOf(settings, result, ResourceText);
-    if (m_request.attempts > 1) {
-        facts.text = script::AttemptText(m_nAttempt, m_request.attempts, facts.text, ResourceText);
-        facts.namesAttempt = true;
-    }
-    facts.simulated = m_library.IsSimulator();
-    Report(facts);
-    m_currentOutcome = result.outcome;
+    m_lastOutcome = result.outcome;
     m_bWorthAnotherAttempt = script::IsWorthAnotherAttempt(result);
+    if (const std::optional<script::RunFacts> facts = m_sequence->EndAttempt(settings, result)) {
+        Report(*facts);
+    }
 }
 
 } // namespace

@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace download {
 
@@ -17,7 +19,8 @@ run::UtcTime UtcNow();
 
 // The download record, for traceability: which firmware went into which CPM,
 // when and by whom. One CSV line per run, appended to a file that the
-// program on other benches may append to at the same time.
+// program on other benches may append to at the same time. Its lines may
+// come from several threads.
 class DownloadRecord {
 public:
     using FailureNotice = std::function<void(const std::string& text)>;
@@ -28,14 +31,19 @@ public:
     bool IsOpen() const { return !m_path.empty(); }
     // Completes the facts with who, where and the file's size and hash.
     void Write(script::RunFacts facts);
+    // Lines that must be in the record before Windows ends the process (the
+    // session ends, the console was closed): in one write, after waiting
+    // waitMs at most for another writer, and with the file's size and hash
+    // only when they are known already.
+    void WriteNow(std::vector<script::RunFacts> lines, DWORD waitMs);
     // The file checked before the runs, whose lines take its size, hash and
     // approved name from the check instead of reading it again; nothing: none.
-    void SetCheckedFile(std::optional<script::CheckedFile> checked) {
-        m_checked = std::move(checked);
-    }
+    void SetCheckedFile(std::optional<script::CheckedFile> checked);
 
 private:
-    void AddFile(script::RunFacts& facts);
+    // mayHash: the file may be read for its hash when it is not known yet.
+    void AddFile(script::RunFacts& facts, bool mayHash);
+    void Append(const std::string& lines, DWORD waitMs);
 
     std::string m_path;
     FailureNotice m_notice;
@@ -51,6 +59,7 @@ private:
     };
     std::optional<Hashed> m_hashed;
     std::optional<script::CheckedFile> m_checked;
+    std::mutex m_mutex; // for these, and m_bReported
 };
 
 } // namespace download

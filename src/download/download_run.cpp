@@ -59,6 +59,7 @@ public:
     void UpdateStatus(int status, int phase) override {
         if (status >= 0) {
             m_indicators.Progress(status);
+            m_host.Progress(status, phase);
         }
         if (m_status) {
             m_status->UpdateStatus(status, phase);
@@ -178,17 +179,19 @@ run::RunResult DownloadRun::PollDownload() {
     RunPoll poll(
         m_host, m_pStatusDlg.get(), m_library.m_pfnGetDownloadStatus, m_nHandle,
         [this] { AbortOnce(); }, m_taskbar);
-    m_bPolling = true;
     run::PollEnd end;
     {
+        // Polling inside the block: whoever waits for it to end (on the
+        // thread of the window that gives the reason) waits for no more.
         const platform::SessionEndBlock block(
             m_host.SessionWindow(),
             platform::FormatText(platform::LoadResString(IDS_SESSION_BLOCK_REASON),
                                  {m_strDownloadInfo}));
+        m_bPolling = true;
         end = run::PollDownload(poll, m_stop, ResourceText, m_nLastPercent, m_pollOptions);
+        m_bPolling = false;
     }
     poll.Ended(end.end);
-    m_bPolling = false;
     m_host.RunEnded();
     if (end.end == run::RunEnd::Stopped) {
         // The library may still be busy with it: never unload the library
@@ -277,8 +280,8 @@ void DownloadRun::CancelDownload() {
 // However many ask (Cancel, Ctrl+C, the session's end), the library is asked once.
 void DownloadRun::AbortOnce() {
     if (!m_bAborted && m_library.m_pfnAbortDownload) {
-        m_bAborted = true;
         m_library.m_pfnAbortDownload(m_nHandle);
+        m_bAborted = true; // once sent: whoever waits for it may go on
     }
 }
 

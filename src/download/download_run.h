@@ -8,6 +8,7 @@
 #include "run/stop_request.h"
 #include "settings/download_settings.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -33,7 +34,10 @@ public:
     bool Run(const DownloadSettings& settings, const std::string& libraryPath);
     // A script's runs: aborted when the library reports no progress this long.
     void SetPollOptions(const run::PollOptions& options) { m_pollOptions = options; }
+    // Both may be asked from any thread.
     bool IsPolling() const { return m_bPolling; }
+    // Whether the library was asked to abort the run being made.
+    bool AbortSent() const { return m_bAborted; }
     bool HasStatusWindow() const;
 
     // Exit and Repeat Download of the status window. While a run is polled
@@ -71,12 +75,12 @@ private:
     std::string m_strDownloadInfo;
     int m_nLastPercent = 0;
     run::PollOptions m_pollOptions;
-    bool m_bPolling = false;
+    std::atomic<bool> m_bPolling{false};
     // The run being made: its handle, settings, whether it was aborted and
     // whether its result has been given.
     int m_nHandle = -1;
     const DownloadSettings* m_pSettings = nullptr;
-    bool m_bAborted = false;
+    std::atomic<bool> m_bAborted{false};
     bool m_bResultGiven = false;
     run::UtcTime m_startedUtc;
     std::chrono::steady_clock::time_point m_started;

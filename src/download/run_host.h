@@ -38,6 +38,12 @@ public:
     virtual bool ShowsStatusWindow() const { return true; }
     // The top-level window that Windows asks whether the session may end.
     virtual HWND SessionWindow() const { return Window(); }
+    // One status read of a run in progress: status 0..499, phase a row of
+    // the phase table or none (-1); for what shows it beside the windows.
+    virtual void Progress(int status, int phase) {
+        (void)status;
+        (void)phase;
+    }
     // The run's status window has been made and is about to be shown.
     virtual void StatusWindowOpened(CDownloadStatusDlg& dlg) { (void)dlg; }
     // Every run's end, once: the library refused it, it ended, nobody could

@@ -26,8 +26,8 @@ RunResult ResultOfEnd(const PollEnd& end, const platform::TextLookup& text,
         result.outcome = Outcome::Failed;
         result.text = ErrorStatusText(status, text);
         break;
-    case RunEnd::Stopped:
-        result.outcome = Outcome::Failed;
+    case RunEnd::Stopped: // a stop is a stop, whether or not the library confirms it
+        result.outcome = Outcome::Cancelled;
         result.text = text(IDS_END_NOT_CONFIRMED);
         break;
     case RunEnd::TimedOut:

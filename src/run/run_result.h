@@ -11,10 +11,10 @@ namespace run {
 // a person at the window, a script reading the exit code, the download record.
 enum class Outcome {
     Downloaded,     // the library reported the end (500)
-    Cancelled,      // -701, normally after Cancel
+    Cancelled,      // -701, normally after Cancel; or a stop whose end was never confirmed
     Refused,        // a check failed before the library was asked to download
     StartRefused,   // InitDownload returned an error code
-    Failed,         // an error code while polling, or an end never confirmed
+    Failed,         // an error code while polling
     LibraryMissing, // Vardel.dll missing or unusable
     NotRun,         // a CPM of a sequence that was never started
     TimedOut,       // aborted after no progress for too long

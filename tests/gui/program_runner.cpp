@@ -62,8 +62,9 @@ HWND FirstWindowOf(DWORD processId, const std::function<bool(HWND)>& wanted) {
 } // namespace
 
 ProgramRun::ProgramRun(const std::wstring& folder, const std::wstring& arguments,
-                       const std::wstring& workingFolder, const std::wstring& outputFile) {
-    const std::wstring exe = folder + L"TavroDownload.exe";
+                       const std::wstring& workingFolder, const std::wstring& outputFile,
+                       const std::wstring& program, DWORD flags) {
+    const std::wstring exe = folder + program;
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -71,14 +72,14 @@ ProgramRun::ProgramRun(const std::wstring& folder, const std::wstring& arguments
     HANDLE output = INVALID_HANDLE_VALUE;
     // Without a file, no standard handles at all: as Explorer or a scheduler
     // starts it, with no console to write to.
-    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.dwFlags = (flags & CREATE_NEW_PROCESS_GROUP) ? 0 : STARTF_USESTDHANDLES;
     if (!outputFile.empty()) { // as a script redirects it: cmd > file 2>&1
         output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         startup.hStdOutput = startup.hStdError = output;
     }
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr,
-                        output != INVALID_HANDLE_VALUE, 0, nullptr,
+                        output != INVALID_HANDLE_VALUE, flags, nullptr,
                         workingFolder.empty() ? folder.c_str() : workingFolder.c_str(), &startup,
                         &m_process)) {
         m_process = {};

@@ -16,10 +16,13 @@ namespace testsupport {
 // boxes and files.
 class ProgramRun {
 public:
-    // Starts folder\TavroDownload.exe with the command line given; its
-    // standard output and error go to outputFile when one is named.
+    // Starts folder\TavroDownload.exe (or program) with the command line
+    // given; its standard output and error go to outputFile when one is named.
+    // With CREATE_NEW_PROCESS_GROUP, as `start /b` starts it: in this
+    // process's console, with its handles.
     ProgramRun(const std::wstring& folder, const std::wstring& arguments = L"",
-               const std::wstring& workingFolder = L"", const std::wstring& outputFile = L"");
+               const std::wstring& workingFolder = L"", const std::wstring& outputFile = L"",
+               const std::wstring& program = L"TavroDownload.exe", DWORD flags = 0);
     ~ProgramRun(); // ends the process if it still runs
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -52,12 +54,14 @@ struct ScriptFolder {
         if (withVardel && !simulator) {
             CopyFromBin(L"VardelUnmarked.dll", m_dir.Path(), L"Vardel.dll");
         }
+        CopyFromBin(L"TavroDownload.com", m_dir.Path());
         CopyFromBin(L"samples\\cpm4012_app_3.2.1.fdl", m_dir.Path(), L"main.fdl");
         if (settings) {
             WriteFileBytes(Ini(), settings);
         }
     }
     std::wstring Ini() const { return m_dir.File(L"tavrodownload.ini"); }
+    std::string Record() const { return ReadFileBytes(m_dir.File(L"record.csv")); }
     std::vector<std::string> InitAddresses() const {
         std::vector<std::string> addresses;
         for (const auto& call : LibraryCalls(m_dir.File(L"calls.log"), "InitDownload")) {
@@ -70,8 +74,9 @@ struct ScriptFolder {
         return LibraryCalls(m_dir.File(L"calls.log"), name);
     }
     // Starts the program; during runs while it does, until it has ended.
-    DWORD Run(const std::wstring& arguments, const std::function<void(ProgramRun&)>& during = {}) {
-        ProgramRun run(m_dir.Path(), arguments, L"", m_dir.File(L"out.txt"));
+    DWORD Run(const std::wstring& arguments, const std::function<void(ProgramRun&)>& during = {},
+              const wchar_t* program = L"TavroDownload.exe") {
+        ProgramRun run(m_dir.Path(), arguments, L"", m_dir.File(L"out.txt"), program);
         EXPECT_TRUE(run.Started());
         if (during) {
             during(run);
@@ -95,7 +100,15 @@ struct ExitRow {
     bool simulator = false;             // the stand-in with its simulator mark
     const char* recorded = nullptr;     // a part of record.csv
     const char* retry = nullptr;        // the retry count InitDownload got
+    // The console twin: the output, its times as <time>, is exactly `said`.
+    const wchar_t* program = L"TavroDownload.exe";
 };
+
+// A redirected output with the time at the start of each line as <time>.
+std::string WithoutTimes(const std::string& output) {
+    return std::regex_replace(
+        output, std::regex("(^|\n)\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ"), "$1<time>");
+}
 
 // The settings with the plant's approved list switched on.
 const std::string kApprovedSettings =
@@ -143,6 +156,11 @@ const ExitRow kExitRows[] = {
     {"VersionSimulator", kReads, kSettings, true, L"/version", 0, false, "Vardel.dll: <dir>Vardel.dll\r\nFile version: 2.2.0.0\r\nSimulator: yes (it writes no CPM)", nullptr, true},
     {"VersionOther",    kReads, kSettings, true,  L"/version", 0, false, "Vardel.dll: <dir>Vardel.dll\r\nFile version: 2.2.0.0\r\nSimulator: no"},
     {"VersionNone",     kReads, kSettings, false, L"/version", 5, false, "Tavro Download 2.2\r\nVardel.dll cannot be loaded: Vardel.dll is neither in <dir> nor in "},
+    // The console twin, waited for by the shells: the same outcomes, and its
+    // redirected output is the result lines alone.
+    {"ConsoleTwinDownloaded", kReads, kSettings, true, L"/download /quiet main.fdl", 0, false, "<time>  COM1  CPM 1  prim  <dir>main.fdl  downloaded\r\n", nullptr, false, nullptr, nullptr, L"TavroDownload.com"},
+    {"ConsoleTwinStartRefused", "[Script]\r\nInitResult=-9\r\n", kSettings, true, L"/download /quiet main.fdl", 3, false, "<time>  COM1  CPM 1  prim  <dir>main.fdl  start refused  -9  Download error ! Init COM: Can not open fdl file. Check path and file name.\r\n", nullptr, false, nullptr, nullptr, L"TavroDownload.com"},
+    {"ConsoleTwinFailed", "[Script]\r\nReads=0/9 100/1 -217/2\r\n", kSettings, true, L"/download /quiet /address:1,2 main.fdl", 4, false, "<time>  COM1  CPM 1  prim  <dir>main.fdl  failed  -217  Download error ! Del CPR: Could not erase CPR flash.\r\n<time>  COM1  CPM 2  prim  <dir>main.fdl  not run  Sequence ended after CPM 1 was not downloaded.\r\n2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 4.\r\n", nullptr, false, nullptr, nullptr, L"TavroDownload.com"},
 };
 // clang-format on
 
@@ -157,25 +175,29 @@ TEST(Scripted, ExitCodes) {
             WriteFileBytes(folder.m_dir.File(L"approved.txt"), row.approvedList);
         }
         bool sawWindow = false;
-        EXPECT_EQ(folder.Run(row.arguments,
-                             [&](ProgramRun& run) {
-                                 WaitUntil(
-                                     [&] {
-                                         sawWindow = sawWindow || run.ShowsAnyWindow();
-                                         return run.WaitForExit(0);
-                                     },
-                                     20000);
-                             }),
+        EXPECT_EQ(folder.Run(
+                      row.arguments,
+                      [&](ProgramRun& run) {
+                          WaitUntil(
+                              [&] {
+                                  sawWindow = sawWindow || run.ShowsAnyWindow();
+                                  return run.WaitForExit(0);
+                              },
+                              20000);
+                      },
+                      row.program),
                   row.exitCode);
         EXPECT_EQ(sawWindow, row.window);
         if (row.exitCode == 2) {
             EXPECT_TRUE(folder.InitAddresses().empty()) << "refused before any library call";
         }
-        std::string said = row.said;
-        if (said.find("<dir>") != std::string::npos) {
-            said.replace(said.find("<dir>"), 5, folder.m_dir.FileUtf8(L""));
+        const std::string said =
+            std::regex_replace(row.said, std::regex("<dir>"), folder.m_dir.FileUtf8(L""));
+        if (row.program == std::wstring(L"TavroDownload.com")) {
+            EXPECT_EQ(WithoutTimes(folder.Output()), said);
+        } else {
+            EXPECT_NE(folder.Output().find(said), std::string::npos) << folder.Output();
         }
-        EXPECT_NE(folder.Output().find(said), std::string::npos) << folder.Output();
         if (row.recorded) {
             EXPECT_NE(ReadFileBytes(folder.m_dir.File(L"record.csv")).find(row.recorded),
                       std::string::npos);
@@ -333,6 +355,7 @@ const char* const kLineFaultTwice =
 const StopRow kStopRows[] = {
     {"CancelAnsweredByTheEnd", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=500/7\r\n", L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, 2, 1, "2 CPMs: 1 downloaded, 0 not downloaded, 1 not run. Exit code 1."},
     {"CancelConfirmed", kSlowReads, L"/download /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, 2, 1, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 1."},
+    {"CancelNeverConfirmed", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=none\r\n", L"/download /keepgoing /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, 2, 1, "cancelled  Download not confirmed! The library did not report the end of the cancelled download. Check the CPM."},
     {"CancelEndsInAnErrorKeptGoing", "[Script]\r\nReads=0/9 10/3 20/3\r\nAfterAbort=-217/2\r\n", L"/download /keepgoing /address:1,3 main.fdl", StopRow::CancelFirst, true, false, {"1"}, 1, 2, 4, "2 CPMs: 0 downloaded, 1 not downloaded, 1 not run. Exit code 4."},
     {"QuietAndWaitWithoutConsole", kReads, L"/download /quiet /wait main.fdl", StopRow::None, false, false, {}, 0, 0, 2, ""},
     {"QuietUsageWithoutConsole", kReads, L"/download /quiet /?", StopRow::None, false, false, {}, 0, 0, 0, ""},
@@ -433,16 +456,62 @@ TEST(Scripted, TheSessionEndsOnlyAfterTheRunOrAbortsIt) {
     }
 }
 
+// Whenever the session ends, the rest of the sequence is in the record before
+// the hidden window has answered, which it does at once whatever the runs
+// wait for: here the pause between two attempts, and a record that another
+// program holds for a second.
+TEST(Scripted, TheSessionsEndRecordsTheRestAtAnyMoment) {
+    const std::tuple<const char*, const char*, const wchar_t*, DWORD> rows[] = {
+        {"PauseBetweenAttempts", kLineFaultTwice, L"/attempts:3", 4},
+        {"RecordHeld", "[Script]\r\nReads=0/9 500/7\r\n", L"", 1}};
+    for (const auto& [name, standIn, arguments, exitCode] : rows) {
+        SCOPED_TRACE(name);
+        const bool held = std::wstring(arguments).empty();
+        ScriptFolder folder;
+        folder.Prepare(standIn);
+        const HANDLE record =
+            held ? CreateFileW(folder.m_dir.File(L"record.csv").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, 0, nullptr)
+                 : INVALID_HANDLE_VALUE;
+        ProgramRun run(folder.m_dir.Path(), L"/download /quiet /address:1,3 /log:record.csv " +
+                                                std::wstring(arguments) + L" main.fdl");
+        HWND session = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            session = run.FindWindowOfClass(L"TavroDownloadSession");
+            return session != nullptr && (held ? folder.Calls("GetDownloadStatus").size() >= 2
+                                               : Count(folder.Record(), "attempt 1 of 3") == 1);
+        }));
+        Sleep(300); // the first run's line waits for the record, or the pause has begun
+        EXPECT_EQ(Answer(session, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+        std::thread release([&] {
+            Sleep(1000);
+            if (held) {
+                CloseHandle(record);
+            }
+        });
+        EXPECT_EQ(Answer(session, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), 0);
+        release.join();
+        EXPECT_EQ(Count(folder.Record(), ",not run,,Sequence stopped before this CPM.,"), 1u);
+        ASSERT_TRUE(run.WaitForExit(30000));
+        EXPECT_EQ(run.ExitCode(), exitCode);
+        EXPECT_EQ(folder.InitAddresses(), std::vector<std::string>{"1"});
+        EXPECT_EQ(Count(folder.Record(), "\r\n"), 3u) << folder.Record(); // header, CPM 1 and 3
+    }
+}
+
 // Ctrl+C reaches a GUI program only through a console, which Wine does not
 // give it: the system's call of the program's handler is played here, in
 // this process. Before the first start nothing is started; during
-// InitDownload the download it prepared is never started.
-TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
+// InitDownload the download it prepared is never started. The console
+// closed under a run that never confirms its abort: the rest of the sequence
+// is in the record before the handler returns, in time.
+TEST(Scripted, ConsoleInterruptsStopAtAnyMoment) {
     struct Row {
         const char* name;
         const char* delay; // the call the program is caught in
         const char* caughtIn;
         std::vector<std::string> lines; // outcome and text of each CPM in the record
+        DWORD event = CTRL_C_EVENT;
     };
     const Row rows[] = {
         {"BeforeTheFirstRun",
@@ -455,6 +524,13 @@ TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
          "InitDownload",
          {",cancelled,,Stopped before the download was started. (simulator: no CPM was written),",
           ",not run,,Sequence stopped before this CPM.,"}},
+        {"ConsoleClosedWhilePolled",
+         "[Script]\r\nAfterAbort=none",
+         "GetDownloadStatus",
+         {",cancelled,,The console was closed: the download was aborted. Check the CPM. "
+          "(simulator: no CPM was written),",
+          ",not run,,Sequence stopped before this CPM.,"},
+         CTRL_CLOSE_EVENT},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -462,12 +538,17 @@ TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
         WriteFileBytes(dir.File(L"tavro.ini"), kSettings);
         const StandInConfig standIn("[Vardel]\r\nCallLog=" + dir.FileUtf8(L"calls.log") + "\r\n" +
                                     row.delay + "\r\n" + kSlowReads);
+        std::string recordedOnReturn;
         std::thread interrupt([&] {
             WaitUntil([&] {
                 return ReadFileBytes(dir.File(L"calls.log")).find(row.caughtIn) !=
                        std::string::npos;
             });
-            platform::ConsoleControlHandler()(CTRL_C_EVENT);
+            const auto start = std::chrono::steady_clock::now();
+            platform::ConsoleControlHandler()(row.event);
+            // Windows ends the process 5 s after the console was closed.
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+            recordedOnReturn = ReadFileBytes(dir.File(L"record.csv"));
         });
         const int exitCode =
             RunScriptedDownloads({"/download", "/simulate", "/address:1,3",
@@ -475,8 +556,11 @@ TEST(Scripted, CtrlCStopsBeforeAndDuringTheStart) {
                                  dir.FileUtf8(L"tavro.ini"));
         interrupt.join();
         EXPECT_EQ(exitCode, 1);
-        EXPECT_TRUE(LibraryCalls(dir.File(L"calls.log"), "StartDownload").empty());
-        const std::string record = ReadFileBytes(dir.File(L"record.csv"));
+        EXPECT_EQ(LibraryCalls(dir.File(L"calls.log"), "StartDownload").empty(),
+                  row.event == CTRL_C_EVENT);
+        const std::string record = row.event == CTRL_CLOSE_EVENT
+                                       ? recordedOnReturn
+                                       : ReadFileBytes(dir.File(L"record.csv"));
         size_t at = 0;
         for (const std::string& line : row.lines) {
             at = record.find(line, at);
@@ -504,6 +588,57 @@ TEST(Scripted, StatusWindowsButtonShowsTheRun) {
     const std::string window = "Download Status - CPM 1 (1 of 1) "; // TBPF_NORMAL 2, TBPF_ERROR 4
     EXPECT_EQ(seen, (std::vector<std::string>{window + "2/0", window + "2/0", window + "2/100",
                                               window + "2/200", window + "4/200"}));
+}
+
+// The console twin at a prompt: CTest runs this under a terminal
+// (ConsoleTwin.UnderATerminal), whose console the twin shares, started in a
+// process group of its own as `start /b` starts it, which makes it inherit
+// "ignore Ctrl+C". Its progress line is kept up to date in one place and
+// replaced by the result line; Ctrl+C stops the sequence all the same.
+TEST(ConsoleTwin, ProgressLineAndCtrlCAtAPrompt) {
+    const HANDLE screen = GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    if (!GetConsoleScreenBufferInfo(screen, &info)) {
+        GTEST_SKIP() << "no console here; ConsoleTwin.UnderATerminal gives it one";
+    }
+    const auto row = [&](SHORT y) {
+        std::wstring text(info.dwSize.X, L' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen, text.data(), info.dwSize.X, {0, y}, &read);
+        return platform::Narrow(text);
+    };
+    ScriptFolder folder;
+    folder.Prepare(kSlowReads);
+    SetConsoleCtrlHandler(nullptr, TRUE); // the Ctrl+C below is the twin's
+    ProgramRun twin(folder.m_dir.Path(), L"/download /quiet /address:1,3 /log:record.csv main.fdl",
+                    L"", L"", L"TavroDownload.com", CREATE_NEW_PROCESS_GROUP);
+    std::vector<std::pair<SHORT, std::string>> shown; // the cursor's row, as it changed
+    ASSERT_TRUE(WaitUntil([&] {
+        GetConsoleScreenBufferInfo(screen, &info);
+        const auto now = std::make_pair(info.dwCursorPosition.Y, row(info.dwCursorPosition.Y));
+        if (now.second.rfind("CPM 1 (1 of 2)  ", 0) == 0 &&
+            (shown.empty() || shown.back() != now)) {
+            shown.push_back(now);
+        }
+        return shown.size() >= 3;
+    }));
+    EXPECT_EQ(shown.front().first, shown.back().first);
+    EXPECT_EQ(shown.back().second.rfind("CPM 1 (1 of 2)  Erase CPR Flash  4 %  00:0", 0), 0u)
+        << shown.back().second;
+    // Ctrl+C typed: the console tells every process attached to it.
+    INPUT_RECORD key = {};
+    key.EventType = KEY_EVENT;
+    key.Event.KeyEvent = {TRUE, 1, 'C', 0, {3}, LEFT_CTRL_PRESSED}; // the character is ^C
+    DWORD written = 0;
+    EXPECT_TRUE(WriteConsoleInputW(GetStdHandle(STD_INPUT_HANDLE), &key, 1, &written));
+    ASSERT_TRUE(twin.WaitForExit(20000));
+    EXPECT_EQ(twin.ExitCode(), 1u);
+    const SHORT y = shown.back().first; // a long line goes on in the next row
+    const std::string result = row(y) + row(static_cast<SHORT>(y + 1));
+    EXPECT_NE(result.find("  CPM 1  prim  "), std::string::npos) << result;
+    EXPECT_NE(result.find("  cancelled  -701"), std::string::npos) << result;
+    EXPECT_EQ(result.find(" %"), std::string::npos) << result;
+    EXPECT_EQ(Count(folder.Record(), ",not run,,Sequence stopped before this CPM.,"), 1u);
 }
 
 // Two benches appending to one record at once lose no line and tear none.

@@ -1,6 +1,7 @@
 #include "platform/string_table.h"
 #include "run/phase_text.h"
 #include "run/poll_loop.h"
+#include "run/run_result.h"
 
 #include <gtest/gtest.h>
 
@@ -265,6 +266,11 @@ TEST(PollDownload, StopAbortsOnceAndTheGraceEndsOnlyAWaitNobodyWants) {
             EXPECT_EQ(run.calls.back(), "caption Tavro Download - Error");
             EXPECT_EQ(run.calls[run.calls.size() - 2].rfind("error Download not confirmed!", 0),
                       0u);
+            // A stop is a stop: cancelled, whether or not the library confirms it.
+            const run::RunResult result =
+                run::ResultOfEnd({c.end, true, 100}, platform::StringTableText);
+            EXPECT_EQ(result.outcome, run::Outcome::Cancelled);
+            EXPECT_EQ(result.text.rfind("Download not confirmed!", 0), 0u);
         }
     }
 }

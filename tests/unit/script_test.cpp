@@ -3,10 +3,12 @@
 #include "memory_profile.h"
 #include "script/approved_list.h"
 #include "script/command_line.h"
-#include "script/outcomes.h"
-#include "script/retry_rule.h"
 #include "script/firmware_check.h"
+#include "script/outcomes.h"
+#include "script/progress_line.h"
 #include "script/report_lines.h"
+#include "script/retry_rule.h"
+#include "script/sequence.h"
 
 #include <gtest/gtest.h>
 
@@ -239,6 +241,41 @@ TEST(ScriptReport, ConsoleAndRecordLines) {
     EXPECT_EQ(script::OneLine("Download error !\r\nDel CPR: x\n"), "Download error ! Del CPR: x");
     const unsigned char bytes[] = {0x00, 0x9f, 0xa0, 0xff};
     EXPECT_EQ(script::HexText(bytes, 4), "009fa0ff");
+}
+
+TEST(ScriptReport, ProgressLine) {
+    const std::pair<script::Progress, const char*> rows[] = {
+        {{"CPM 5 (3 of 7)", 1, 1, 5, 210, 31}, "CPM 5 (3 of 7)  Prog CPR Flash  42 %  00:31"},
+        {{"CPM 5 (3 of 7)", 2, 3, 6, 499, 3723},
+         "CPM 5 (3 of 7), attempt 2 of 3  Prog IOP Flash  99 %  62:03"},
+        {{"Broadcast (1 of 1)", 1, 1, 10, 0, 0}, "Broadcast (1 of 1)  0 %  00:00"}, // no words
+    };
+    for (const auto& [progress, line] : rows) {
+        EXPECT_EQ(script::ProgressLine(progress), line);
+    }
+}
+
+// Whoever ends the sequence (its own thread, the session's end, a closed
+// console) and whenever, each CPM gets one line, and the exit code counts it.
+TEST(ScriptSequence, EachCpmIsToldOnceWhoeverEndsTheSequence) {
+    DownloadSettings settings;
+    const script::Sequence::Moment now{};
+    run::RunResult result;
+    result.outcome = Outcome::Failed;
+    script::Sequence sequence({3, 5, 7}, settings, 3, true, kTable);
+    ASSERT_TRUE(sequence.BeginAttempt(0, 1, now));
+    EXPECT_TRUE(sequence.EndAttempt(settings, result)->simulated);
+    ASSERT_TRUE(sequence.BeginAttempt(1, 2, now)); // the session ends under it
+    const auto ending = sequence.End(true, "The session ended.", now);
+    ASSERT_EQ(ending->lines.size(), 2u);
+    EXPECT_EQ(ending->lines[0].address + " " + ending->lines[0].text,
+              "5 attempt 2 of 3: The session ended.");
+    EXPECT_EQ(ending->lines[1].address + " " + ending->lines[1].outcome, "7 not run");
+    EXPECT_EQ(ending->summary, "3 CPMs: 0 downloaded, 2 not downloaded, 1 not run. Exit code 4.");
+    EXPECT_FALSE(sequence.EndAttempt(settings, result)); // the run's own end, later
+    EXPECT_FALSE(sequence.BeginAttempt(1, 3, now));
+    EXPECT_FALSE(sequence.End(false, "", now));
+    EXPECT_EQ(sequence.ExitCode(), 4);
 }
 
 TEST(ScriptReport, RecordPathOfTheSettingsFile) {

@@ -14,6 +14,7 @@ TEST(SettingsPathForProgram, DerivesFromTheProgramPath) {
         {"c:\\tools\\prog.exe", "c:\\tools\\prog.ini"},
         {"C:\\TOOLS\\PROG.EXE", "c:\\tools\\prog.ini"},
         {"C:\\Tools\\TavroDownload.exe", "c:\\tools\\tavrodownload.ini"},
+        {"C:\\Tools\\TavroDownload.com", "c:\\tools\\tavrodownload.ini"}, // the console twin
         // The last '.' of the whole path counts, even inside a folder name.
         {"C:\\v2.2\\TavroDownload", "c:\\v2.ini"},
         {"C:\\a.b\\prog.x.exe", "c:\\a.b\\prog.x.ini"},

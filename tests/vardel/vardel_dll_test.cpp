@@ -495,7 +495,9 @@ TEST(ReleaseExe, IsA32BitWindowsProgramNeedingNoMinGwDll) {
 
 // The manifest names Windows 7 as the oldest Windows the program runs on; a
 // function that an older one lacks would keep the exe from loading at all, so
-// a newer function is looked up at run time. Both builds import from the list.
+// a newer function is looked up at run time. Both builds import from the
+// list, the program and its console twin alike, which differ only in the
+// subsystem that the shells tell apart.
 TEST(ReleaseExe, ImportsOnlyListedFunctionsOfWindows7) {
     const std::set<std::string> oldEnough = {"Windows XP or older", "Windows 2000",  "Windows XP",
                                              "Windows XP SP1",      "Windows Vista", "Windows 7",
@@ -506,19 +508,28 @@ TEST(ReleaseExe, ImportsOnlyListedFunctionsOfWindows7) {
     EXPECT_EQ(oldEnough.count(since), 1u) << function << " since " << since;
 #include "exe_imports.inc"
 #undef TAVRO_IMPORT
-    const std::vector<std::string> imports =
-        ImportedFunctions(ReadText(ExeFolder() / "TavroDownload.exe"));
-    EXPECT_GT(imports.size(), 100u);
-    // Delay-loaded: not needed to load the exe, yet checked as well.
-    EXPECT_EQ(std::count(imports.begin(), imports.end(), "comdlg32.dll GetOpenFileNameW"), 1);
-    for (const std::string& function : imports) {
-        EXPECT_EQ(listed.count(function), 1u) << function << " is not in exe_imports.inc";
+    for (const auto& [name, subsystem] :
+         {std::make_pair("TavroDownload.exe", IMAGE_SUBSYSTEM_WINDOWS_GUI),
+          std::make_pair("TavroDownload.com", IMAGE_SUBSYSTEM_WINDOWS_CUI)}) {
+        const std::string file = ReadText(ExeFolder() / name);
+        // Subsystem lies at the same place in the 32- and the 64-bit header.
+        EXPECT_EQ(reinterpret_cast<const IMAGE_NT_HEADERS32*>(NtHeaders(file.data()))
+                      ->OptionalHeader.Subsystem,
+                  subsystem)
+            << name;
+        const std::vector<std::string> imports = ImportedFunctions(file);
+        EXPECT_GT(imports.size(), 100u);
+        // Delay-loaded: not needed to load the image, yet checked as well.
+        EXPECT_EQ(std::count(imports.begin(), imports.end(), "comdlg32.dll GetOpenFileNameW"), 1);
+        for (const std::string& function : imports) {
+            EXPECT_EQ(listed.count(function), 1u) << function << " is not in exe_imports.inc";
+        }
     }
 }
 
 // Its own architecture in the identity; DPI per-monitor v2, else system aware.
 TEST(ReleaseExe, ManifestNamesItsArchitectureAndDpiAwareness) {
-    for (const char* image : {"TavroDownload.exe"}) {
+    for (const char* image : {"TavroDownload.exe", "TavroDownload.com"}) {
         const HMODULE module =
             LoadLibraryExW((ExeFolder() / image).wstring().c_str(), nullptr,
                            LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
