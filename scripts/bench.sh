@@ -23,13 +23,17 @@ tavro_wine "$TAVRO_WINDOWS_BIN/gui_bench.exe"
 
 # Start-up: CreateProcess to the first visible window, the program (in a
 # folder of its own with the simulator and valid settings) against a bare
-# window, nine starts each in turn. TAVRO_BENCH_PROGRAM names another
-# TavroDownload.exe to time in the same folder (an older build, say).
+# window, nine starts each in turn, the files stripped as in the release.
+# TAVRO_BENCH_PROGRAM names another TavroDownload.exe to time in the same
+# folder (an older build, say).
 cmake --build --preset "$TAVRO_WINDOWS_PRESET" --target startup_bench bare_window TavroDownload Vardel Ostrel
 start_dir=build/$TAVRO_WINDOWS_PRESET/startup
 mkdir -p "$start_dir"
 cp "${TAVRO_BENCH_PROGRAM:-$TAVRO_WINDOWS_BIN/TavroDownload.exe}" "$start_dir/TavroDownload.exe"
 cp "$TAVRO_WINDOWS_BIN/Vardel.dll" "$TAVRO_WINDOWS_BIN/Ostrel.dll" "$start_dir/"
+# Stripped, as the release package ships them.
+"$TAVRO_WINDOWS_ARCH-w64-mingw32-strip" "$start_dir/TavroDownload.exe" "$start_dir/Vardel.dll" \
+    "$start_dir/Ostrel.dll"
 printf '[Vardel]\r\nPortMask=0x0005\r\n' >"$start_dir/Vardel.ini"
 printf '[DOWNLOAD]\r\nCPMADR=1\r\nPRIMARYINITSTRING=0xFD Adr 0x08 0x00 0x01 0xFF LRC\r\nREDUNDANTINITSTRING=0xFD Adr 0x09 0x00 0x01 0xFF LRC\r\nPORT=COM1\r\nBAUDRATE=9600\r\nPARITY=ODD\r\nDATABITS=8\r\nSTOPBITS=1\r\nRETRY=4\r\nFILENAME=\r\nTARGET=PRIMARY\r\n' \
     >"$start_dir/tavrodownload.ini"

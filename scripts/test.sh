@@ -40,6 +40,10 @@ run_suite() { # name, configure/build/test preset
         [ "$skipped" -gt 0 ] && echo ", $skipped skipped")$(
         [ "$reruns" -eq 1 ] && echo ", 1 rerun after Wine failed to start it")$(
         [ "$reruns" -gt 1 ] && echo ", $reruns reruns after Wine failed to start them")")
+    if [ "$reruns" -gt 0 ]; then
+        echo "== $name: run again after Wine ended them without a line:"
+        cat "$TAVRO_RERUN_LOG"
+    fi
     rm -f "$log" "$TAVRO_RERUN_LOG"
 }
 

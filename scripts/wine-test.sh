@@ -11,11 +11,13 @@ shift
 
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
+started=$(date +%s%N)
 "$loader" "$@" 2>&1 | tee "$output"
 status=${PIPESTATUS[0]}
+took=$((($(date +%s%N) - started) / 1000000))
 if [ "$status" -eq 0 ] || [ -s "$output" ]; then
     exit "$status"
 fi
-echo "== Wine ended the process with exit code $status before it wrote anything; once more, with Wine's messages:"
-[ -n "${TAVRO_RERUN_LOG:-}" ] && echo "$(basename "$1") $2: exit code $status" >>"$TAVRO_RERUN_LOG"
+echo "== Wine ended the process with exit code $status after $took ms, before it wrote anything; once more, with Wine's messages:"
+[ -n "${TAVRO_RERUN_LOG:-}" ] && echo "$(basename "$1") $2: exit code $status after $took ms" >>"$TAVRO_RERUN_LOG"
 WINEDEBUG=err+all,fixme-all "$loader" "$@" 2>&1

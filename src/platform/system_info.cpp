@@ -31,6 +31,11 @@ std::string FullPath(const std::string& path) {
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& arguments) {
+    // A start without arguments (the usual one, from Explorer) does not load
+    // shell32 before the first window.
+    if (arguments.find_first_not_of(" \t") == std::string::npos) {
+        return {};
+    }
     // The first argument follows the rules of a program name: a stand-in takes
     // its place, so that the real first argument gets the rules of arguments.
     const std::wstring line = L"x " + Widen(arguments);
