@@ -39,6 +39,14 @@ int Margin(HDC dc) {
     return std::max(1, static_cast<int>(metrics.tmAveCharWidth) / 2);
 }
 
+// A plain drop-down list's items are as high as its font's characters, and
+// its closed part is 8 pixels higher than that; a selection field's height
+// set by CB_SETITEMHEIGHT is drawn with 6 pixels around it. So Windows and
+// Wine do at 96 DPI, while the field height a plain box reports differs
+// between them.
+const int kPlainClosedPadding = 8;
+const int kSetFieldPadding = 6;
+
 // A drop-down box's window is its closed part.
 int ClosedHeight(HWND combo) {
     RECT rect = {};
@@ -55,9 +63,27 @@ void CPortBox::Attach(HWND combo) {
 
 // A box that draws its items is asked for their height before the window
 // has set its font, and the window cannot answer before it is initialised:
-// its heights are taken from a plain box of the same font instead, so the
-// window's layout stays as it was.
+// its heights are set afterwards to those of a plain box of the same font,
+// so the window's layout stays as it was. Worked out from the font here, as
+// making a plain box to measure would hold up the window.
 void CPortBox::MatchPlainItemHeights() {
+    const HDC dc = GetDC(m_combo);
+    TEXTMETRICW metrics = {};
+    {
+        const FontInDc font(dc, m_combo);
+        GetTextMetricsW(dc, &metrics);
+    }
+    ReleaseDC(m_combo, dc);
+    const int charHeight = static_cast<int>(metrics.tmHeight);
+    SendMessageW(m_combo, CB_SETITEMHEIGHT, 0, charHeight);
+    SendMessageW(m_combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                 charHeight + kPlainClosedPadding - kSetFieldPadding);
+}
+
+// The paddings are nowhere documented, and a DPI may scale them: once the
+// window shows, the box is compared with a plain one, and should they differ
+// its heights are taken from the plain box.
+void CPortBox::CheckAgainstPlainBox() {
     const HWND plain =
         CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0, 50,
                         100, GetParent(m_combo), nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -66,15 +92,20 @@ void CPortBox::MatchPlainItemHeights() {
     }
     SendMessageW(plain, WM_SETFONT, static_cast<WPARAM>(SendMessageW(m_combo, WM_GETFONT, 0, 0)),
                  FALSE);
-    SendMessageW(m_combo, CB_SETITEMHEIGHT, 0, SendMessageW(plain, CB_GETITEMHEIGHT, 0, 0));
-    const WPARAM field = static_cast<WPARAM>(-1);
-    const LRESULT fieldHeight = SendMessageW(plain, CB_GETITEMHEIGHT, field, 0);
-    SendMessageW(m_combo, CB_SETITEMHEIGHT, field, fieldHeight);
-    // The field's height set is counted with a padding that the one reported
-    // lacks (Wine adds 2 pixels): the box is made as high as the plain one.
-    const int excess = ClosedHeight(m_combo) - ClosedHeight(plain);
-    if (excess != 0) {
-        SendMessageW(m_combo, CB_SETITEMHEIGHT, field, fieldHeight - excess);
+    const LRESULT itemHeight = SendMessageW(plain, CB_GETITEMHEIGHT, 0, 0);
+    if (SendMessageW(m_combo, CB_GETITEMHEIGHT, 0, 0) != itemHeight ||
+        ClosedHeight(m_combo) != ClosedHeight(plain)) {
+        SendMessageW(m_combo, CB_SETITEMHEIGHT, 0, itemHeight);
+        const WPARAM field = static_cast<WPARAM>(-1);
+        const LRESULT fieldHeight = SendMessageW(plain, CB_GETITEMHEIGHT, field, 0);
+        SendMessageW(m_combo, CB_SETITEMHEIGHT, field, fieldHeight);
+        // The field's height set is counted with a padding that the one
+        // reported lacks (Wine adds 2 pixels): the box is made as high as
+        // the plain one.
+        const int excess = ClosedHeight(m_combo) - ClosedHeight(plain);
+        if (excess != 0) {
+            SendMessageW(m_combo, CB_SETITEMHEIGHT, field, fieldHeight - excess);
+        }
     }
     DestroyWindow(plain);
 }
@@ -100,8 +131,9 @@ void CPortBox::CreateToolTip() {
 }
 
 void CPortBox::LookUpDevices() {
-    if (m_toolTip == nullptr) {
-        CreateToolTip(); // with the first look-up, once the window shows
+    if (m_toolTip == nullptr) { // the first look-up, once the window shows
+        CheckAgainstPlainBox();
+        CreateToolTip();
     }
     m_devices = fields::PortDevicesOf(platform::ListSerialDevices());
     Update();
@@ -114,6 +146,7 @@ void CPortBox::Update() {
 
 void CPortBox::FitToDpi() {
     MatchPlainItemHeights();
+    CheckAgainstPlainBox();
     Update();
 }
 

@@ -19,7 +19,7 @@ public:
     // At the window's start: items as high as a plain box's.
     void Attach(HWND combo);
     // Asks Windows for the devices now, then Update. The first time, once
-    // the window shows, it makes the tooltip too.
+    // the window shows, it checks the heights and makes the tooltip too.
     void LookUpDevices();
     // After the items or the selection changed: the drop-down as wide as
     // its names, the tooltip's text.
@@ -31,6 +31,7 @@ public:
 
 private:
     void MatchPlainItemHeights();
+    void CheckAgainstPlainBox();
     void CreateToolTip();
     void FitDropDownWidth();
     void UpdateToolTipText();

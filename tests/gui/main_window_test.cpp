@@ -2,6 +2,7 @@
 #include "app/download_app.h"
 #include "dialog_driver.h"
 #include "mainwnd/download_dlg.h"
+#include "mainwnd/port_box.h"
 #include "platform/help.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -12,6 +13,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -123,6 +125,43 @@ TEST_F(MainWindow, PortListShowsUsablePortsWithTheirNumbers) {
     EXPECT_EQ(items, (std::vector<std::string>{"COM 1", "COM 3"}));
     EXPECT_EQ(data, (std::vector<LRESULT>{1, 3}));
 }
+
+// The port box draws its items, yet stands as high as a plain drop-down list
+// of its font, with items as high as that box's: worked out from the font at
+// the start, and taken from a plain box once the window shows if they differ.
+class PortBoxHeights : public testing::TestWithParam<int> {};
+
+TEST_P(PortBoxHeights, AreThoseOfAPlainBox) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr,
+                                        nullptr, instance, nullptr);
+    const HFONT font = CreateFontW(-GetParam(), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                   DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg");
+    const auto makeBox = [&](DWORD style) {
+        const HWND box = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VSCROLL | style, 0, 0,
+                                         50, 100, parent, nullptr, instance, nullptr);
+        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return box;
+    };
+    const auto heights = [](HWND box) {
+        RECT rect = {};
+        GetWindowRect(box, &rect);
+        return std::make_pair(rect.bottom - rect.top, SendMessageW(box, CB_GETITEMHEIGHT, 0, 0));
+    };
+    const HWND plain = makeBox(CBS_DROPDOWNLIST);
+    const HWND drawn = makeBox(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS);
+    CPortBox portBox;
+    portBox.Attach(drawn);
+    EXPECT_EQ(heights(drawn), heights(plain));
+    SendMessageW(drawn, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 3 * GetParam());
+    SendMessageW(drawn, CB_SETITEMHEIGHT, 0, 2 * GetParam());
+    portBox.LookUpDevices();
+    EXPECT_EQ(heights(drawn), heights(plain));
+    DestroyWindow(parent);
+    DeleteObject(font);
+}
+
+INSTANTIATE_TEST_SUITE_P(FontSizes, PortBoxHeights, testing::Values(11, 16, 24));
 
 // The port box's tooltip text: what Windows tells of the selected port's device.
 std::string PortToolTip(HWND dlg) {
