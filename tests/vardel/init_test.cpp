@@ -32,11 +32,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TelegramCase{kPrimaryInit, 7},
                     TelegramCase{"0xFD Adr 0x09 0x00 0x01 0xFF LRC", 7}, TelegramCase{"0xfd", 1},
                     TelegramCase{"0XA", 1}, TelegramCase{"  0xFD\tAdr  LRC ", 3},
-                    TelegramCase{"LRC Adr", 2}, TelegramCase{"", 0}, TelegramCase{"   ", 0},
-                    TelegramCase{"p", 0}, TelegramCase{"0xFD adr LRC", 0},
-                    TelegramCase{"0xFD Adr lrc", 0}, TelegramCase{"0xFDD", 0},
-                    TelegramCase{"0x", 0}, TelegramCase{"FD", 0}, TelegramCase{"0xG1", 0},
-                    TelegramCase{"0xFD,Adr", 0}, TelegramCase{"1xFD", 0}));
+                    TelegramCase{"0xFD\nAdr\r\v\fLRC\n", 3}, TelegramCase{"LRC Adr", 2},
+                    TelegramCase{"", 0}, TelegramCase{"   ", 0}, TelegramCase{"p", 0},
+                    TelegramCase{"0xFD adr LRC", 0}, TelegramCase{"0xFD Adr lrc", 0},
+                    TelegramCase{"0xFDD", 0}, TelegramCase{"0x", 0}, TelegramCase{"FD", 0},
+                    TelegramCase{"0xG1", 0}, TelegramCase{"0xFD,Adr", 0}, TelegramCase{"1xFD", 0}));
 
 struct CheckCase {
     const char* name;

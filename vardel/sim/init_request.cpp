@@ -2,9 +2,9 @@
 
 #include "sim/codes.h"
 #include "sim/sim_config.h"
+#include "sim/words.h"
 
 #include <cctype>
-#include <sstream>
 
 namespace vardel {
 namespace {
@@ -35,19 +35,16 @@ bool AddressValid(int32_t targetAndAddress) {
 } // namespace
 
 std::optional<size_t> InitTelegramBytes(const std::string& initText) {
-    std::istringstream words(initText);
-    std::string word;
-    size_t bytes = 0;
-    while (words >> word) {
+    const std::vector<std::string> words = SplitWords(initText);
+    for (const std::string& word : words) {
         if (!IsByteToken(word) && word != "Adr" && word != "LRC") {
             return std::nullopt;
         }
-        ++bytes;
     }
-    if (bytes == 0) {
+    if (words.empty()) {
         return std::nullopt;
     }
-    return bytes;
+    return words.size();
 }
 
 int32_t CheckInitRequest(const InitRequest& request, const SimConfig& config) {

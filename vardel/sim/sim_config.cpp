@@ -1,6 +1,7 @@
 #include "sim/sim_config.h"
 
 #include "sim/ini_text.h"
+#include "sim/words.h"
 
 #include <limits>
 #include <sstream>
@@ -47,9 +48,7 @@ std::optional<std::set<int>> ParseAddresses(std::string text) {
         }
     }
     std::set<int> addresses;
-    std::istringstream words(text);
-    std::string word;
-    while (words >> word) {
+    for (const std::string& word : SplitWords(text)) {
         const size_t dash = word.find('-', 1);
         const std::optional<int64_t> low = ParseCNumber(word.substr(0, dash));
         const std::optional<int64_t> high =

@@ -1,9 +1,9 @@
 #include "sim/status_script.h"
 
 #include "sim/ini_text.h"
+#include "sim/words.h"
 
 #include <limits>
-#include <sstream>
 
 namespace vardel {
 namespace {
@@ -34,9 +34,7 @@ std::optional<DownloadStatus> ParseStatusPair(const std::string& text) {
 
 std::optional<std::vector<DownloadStatus>> ParseStatusPairs(const std::string& text) {
     std::vector<DownloadStatus> pairs;
-    std::istringstream words(text);
-    std::string word;
-    while (words >> word) {
+    for (const std::string& word : SplitWords(text)) {
         const std::optional<DownloadStatus> pair = ParseStatusPair(word);
         if (!pair) {
             return std::nullopt;
