@@ -232,6 +232,33 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"[Script]\nAfterAbort=701",
                     [](const SimConfig& c) { return c.script.afterAbort->status == -701; }}));
 
+struct FactorCase {
+    const char* text;
+    double factor; // 1: the default kept
+};
+
+void PrintTo(const FactorCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
+class SpeedFactor : public testing::TestWithParam<FactorCase> {};
+
+// A decimal number as C++ streams read it, from 0.001 to 1e9.
+TEST_P(SpeedFactor, IsADecimalNumberInRange) {
+    const std::string text = std::string("[Vardel]\nSpeedFactor=") + GetParam().text;
+    EXPECT_EQ(ReadSimConfig(text).speedFactor, GetParam().factor) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SpeedFactor,
+    testing::Values(FactorCase{"1e3", 1000}, FactorCase{"+2.", 2}, FactorCase{".5", 0.5},
+                    FactorCase{"2.5E-1", 0.25}, FactorCase{"0.001", 0.001}, FactorCase{"1e9", 1e9},
+                    FactorCase{"0x10", 1}, FactorCase{"1e", 1}, FactorCase{"1e+", 1},
+                    FactorCase{"inf", 1}, FactorCase{"nan", 1}, FactorCase{"1,5", 1},
+                    FactorCase{"2 3", 1}, FactorCase{".", 1}, FactorCase{"1.5.2", 1},
+                    FactorCase{"1e-4", 1}, FactorCase{"2e9", 1}, FactorCase{"1e400", 1},
+                    FactorCase{"-5", 1}));
+
 struct AnswerCase {
     int port;
     int address;

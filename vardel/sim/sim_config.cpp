@@ -1,10 +1,10 @@
 #include "sim/sim_config.h"
 
+#include "sim/decimal.h"
 #include "sim/ini_text.h"
 #include "sim/words.h"
 
 #include <limits>
-#include <sstream>
 
 namespace vardel {
 namespace {
@@ -31,11 +31,10 @@ void ReadInt(const IniText& ini, const char* section, const char* key, int64_t l
 
 void ReadDouble(const IniText& ini, const char* section, const char* key, double& value) {
     if (const std::optional<std::string> text = ini.Get(section, key)) {
-        std::istringstream in(*text);
-        double number = 0;
+        const std::optional<double> number = ParseDecimal(*text);
         // Bounded so that a simulated second stays a representable real wait.
-        if (in >> number && (in >> std::ws).eof() && number >= 0.001 && number <= 1e9) {
-            value = number;
+        if (number && *number >= 0.001 && *number <= 1e9) {
+            value = *number;
         }
     }
 }
