@@ -1,6 +1,7 @@
 #include "hex_text.h"
 #include "sim/firmware_scan.h"
 #include "sim/intel_hex.h"
+#include "sim/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ struct Scanned {
 
 Scanned Scan(const std::string& text, uint64_t budget = vardel::kWholeFile) {
     Scanned s;
-    std::istringstream in(text);
+    vardel::StringSource in(text);
     s.result = vardel::ScanFirmware(in, s.image, budget);
     return s;
 }
@@ -99,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"NoEndRecord", kHeader + kGood}, BrokenCase{"NoData", File(Linear(0))},
         BrokenCase{"HeaderOnly", std::string(kHeader)}, BrokenCase{"EmptyFile", ""},
         BrokenCase{"LineTooLong", std::string(2000, 'x') + "\r\n" + File(kGood)},
-        BrokenCase{"BinaryWithoutLineEnds", std::string(100000, '\x01')}),
+        BrokenCase{"BinaryWithoutLineEnds", std::string(100000, '\x01')},
+        BrokenCase{"LineOf1024AndCr", std::string(1024, 'x') + "\r\n" + File(kGood)}),
     [](const testing::TestParamInfo<BrokenCase>& info) { return std::string(info.param.name); });
 
 TEST(FirmwareScan, SegmentAddressesWrapWithinTheirSegment) {
@@ -167,6 +169,71 @@ INSTANTIATE_TEST_SUITE_P(
                     TallyCase{"EmptyRecord", {{0x1000, 0}}, 0, 0, 0, 0, 0, 0}),
     [](const testing::TestParamInfo<TallyCase>& info) { return std::string(info.param.name); });
 
+// The text, then a read error where it ends.
+class FailingSource : public vardel::StringSource {
+public:
+    using StringSource::StringSource;
+    std::optional<size_t> Read(char* buffer, size_t size) override {
+        const std::optional<size_t> count = StringSource::Read(buffer, size);
+        return *count > 0 ? count : std::nullopt;
+    }
+};
+
+TEST(FirmwareScan, ReadErrorBreaksEvenAWholeFile) {
+    FailingSource in(File(kGood));
+    FirmwareImage image(kBlock, kSector);
+    EXPECT_EQ(vardel::ScanFirmware(in, image, vardel::kWholeFile).outcome,
+              ScanResult::Outcome::Broken);
+}
+
+struct SplitCase {
+    std::string text;
+    size_t piece; // bytes per read
+    bool fails;   // a read error after the text
+    std::vector<std::string> expected;
+    uint64_t bytes;
+};
+
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.text) << " in pieces of " << c.piece;
+}
+
+class LineSplit : public testing::TestWithParam<SplitCase> {};
+
+// Lines of at most 4 characters, as istream::getline into a buffer of 5.
+TEST_P(LineSplit, IsGetlineIntoABoundedBuffer) {
+    using Outcome = vardel::LineReader::Outcome;
+    const SplitCase& c = GetParam();
+    std::unique_ptr<vardel::StringSource> source =
+        c.fails ? std::make_unique<FailingSource>(c.text, c.piece)
+                : std::make_unique<vardel::StringSource>(c.text, c.piece);
+    vardel::LineReader reader(*source, 4);
+    std::vector<std::string> seen;
+    std::string line;
+    for (Outcome read = reader.Next(line); read != Outcome::End; read = reader.Next(line)) {
+        seen.push_back(read == Outcome::Line      ? line
+                       : read == Outcome::TooLong ? "<too long>"
+                                                  : "<error>");
+        if (read != Outcome::Line) {
+            break;
+        }
+    }
+    EXPECT_EQ(seen, c.expected);
+    EXPECT_EQ(reader.BytesRead(), c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LineSplit,
+    testing::Values(SplitCase{"ab\ncd\n", 64, false, {"ab", "cd"}, 6},
+                    SplitCase{"ab\r\ncd", 1, false, {"ab\r", "cd"}, 6},
+                    SplitCase{"\n\n", 64, false, {"", ""}, 2}, SplitCase{"", 64, false, {}, 0},
+                    SplitCase{"abcd\nx", 1, false, {"abcd", "x"}, 6},
+                    SplitCase{"abcd", 3, false, {"abcd"}, 4},
+                    SplitCase{"ab\nabcde\n", 2, false, {"ab", "<too long>"}, 3},
+                    SplitCase{"abcd\r\n", 64, false, {"<too long>"}, 0},
+                    SplitCase{"abcdx\n", 4, false, {"<too long>"}, 0},
+                    SplitCase{"ab\ncd", 64, true, {"ab", "<error>"}, 3}));
+
 TEST(FirmwareScan, BudgetReadsOnlyTheStart) {
     const std::string good = Data(0, 4096);
     const std::string text = File(good + "garbage\r\n");
@@ -179,8 +246,7 @@ TEST(FirmwareScan, BudgetReadsOnlyTheStart) {
 }
 
 TEST(FirmwareScan, StopsWhenAskedTo) {
-    const std::string text = File(Data(0, 32 * 10000));
-    std::istringstream in(text);
+    vardel::StringSource in(File(Data(0, 32 * 10000)));
     FirmwareImage image(kBlock, kSector);
     int questions = 0;
     const ScanResult result =

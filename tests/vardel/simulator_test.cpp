@@ -55,12 +55,12 @@ protected:
     }
 
     std::map<std::string, std::string> m_files;
-    vardel::Simulator m_sim{[this](const std::string& path) -> std::unique_ptr<std::istream> {
+    vardel::Simulator m_sim{[this](const std::string& path) -> std::unique_ptr<vardel::ByteSource> {
         const auto file = m_files.find(path);
         if (file == m_files.end()) {
             return nullptr;
         }
-        return std::make_unique<std::istringstream>(file->second);
+        return std::make_unique<vardel::StringSource>(file->second);
     }};
     FakePacer m_pacer;
 };

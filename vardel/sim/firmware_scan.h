@@ -1,11 +1,10 @@
 #pragma once
 
+#include "sim/byte_source.h"
 #include "sim/firmware_image.h"
 
 #include <cstdint>
 #include <functional>
-#include <istream>
-#include <memory>
 #include <string>
 
 namespace vardel {
@@ -25,12 +24,9 @@ const size_t kMaxLineLength = 1024;
 // that is fine as far as read is Valid, but only `complete` when the end was
 // reached, after which the end record and the data are checked too.
 // `keepGoing` is asked now and then; false stops the scan.
-ScanResult ScanFirmware(std::istream& in, FirmwareImage& image, uint64_t byteBudget,
+ScanResult ScanFirmware(ByteSource& in, FirmwareImage& image, uint64_t byteBudget,
                         const std::function<bool()>& keepGoing = nullptr);
 
 const uint64_t kWholeFile = UINT64_MAX;
-
-// The firmware file for reading, as bytes; nullptr when it cannot be opened.
-std::unique_ptr<std::istream> OpenFirmwareFile(const std::string& path);
 
 } // namespace vardel

@@ -57,7 +57,7 @@ std::vector<Fault> ModelledSession::Faults() const {
 
 void ModelledSession::Run(Pacer& pacer) {
     // The whole file is read again here: InitDownload looked at its start only.
-    const std::unique_ptr<std::istream> file = m_opener(m_request.path);
+    const std::unique_ptr<ByteSource> file = m_opener(m_request.path);
     if (!file) {
         Publish({code::kDataError, phase::kPreparing});
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/byte_source.h"
 #include "sim/init_request.h"
 #include "sim/pacer.h"
 #include "sim/sim_config.h"
@@ -8,7 +9,6 @@
 
 #include <atomic>
 #include <functional>
-#include <istream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,7 +17,7 @@
 namespace vardel {
 
 // Opens a firmware file for reading; nullptr when it cannot be opened.
-using FirmwareOpener = std::function<std::unique_ptr<std::istream>(const std::string& path)>;
+using FirmwareOpener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
 
 // One download, from InitDownload on. Status and Abort may come from any
 // thread while Run works on the library's worker thread.

@@ -87,7 +87,7 @@ int32_t Simulator::Prepare(const InitRequest& request, const SimConfig& config,
     if (const int32_t wrong = CheckInitRequest(request, config)) {
         return wrong;
     }
-    const std::unique_ptr<std::istream> file = m_opener(request.path);
+    const std::unique_ptr<ByteSource> file = m_opener(request.path);
     if (!file) {
         return code::kCannotOpenFile;
     }

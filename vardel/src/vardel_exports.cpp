@@ -3,7 +3,7 @@
 // and Ostrel.dll replace this pair to flash real devices.
 #include "config_file.h"
 #include "ostrel.h"
-#include "sim/firmware_scan.h"
+#include "sim/byte_source.h"
 #include "sim/simulator.h"
 #include "vardel_api/exports.h"
 #include "worker.h"
@@ -14,7 +14,7 @@
 namespace {
 
 vardel::Simulator& Library() {
-    static vardel::Simulator simulator(vardel::OpenFirmwareFile);
+    static vardel::Simulator simulator(vardel::OpenFileSource);
     return simulator;
 }
 

@@ -38,7 +38,7 @@ const char* PhaseName(int32_t phase) {
 
 bool Report(const std::string& path, const vardel::LineSettings& line) {
     const vardel::TimingConstants timing;
-    const auto file = vardel::OpenFirmwareFile(path);
+    const auto file = vardel::OpenFileSource(path);
     if (!file) {
         std::printf("%s: cannot open\n", path.c_str());
         return false;
