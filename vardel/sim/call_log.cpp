@@ -1,6 +1,6 @@
 #include "sim/call_log.h"
 
-#include <fstream>
+#include <cstdio>
 
 namespace vardel {
 
@@ -44,8 +44,11 @@ void CallLog::Append(const std::string& path, const std::string& line) {
         return;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::ofstream file(path, std::ios::binary | std::ios::app);
-    file << line;
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (file) {
+        std::fwrite(line.data(), 1, line.size(), file);
+        std::fclose(file);
+    }
 }
 
 } // namespace vardel

@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 #include <vector>
 
 namespace vardelwin {
@@ -46,10 +45,17 @@ std::string ReadConfigText() {
     if (path.empty()) {
         path = ModuleFolder() + "Vardel.ini";
     }
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    std::string text;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return text;
+    }
+    char chunk[4096];
+    while (const size_t count = std::fread(chunk, 1, sizeof chunk, file)) {
+        text.append(chunk, count);
+    }
+    std::fclose(file);
+    return text;
 }
 
 } // namespace vardelwin
