@@ -131,7 +131,8 @@ void CPortBox::CreateToolTip() {
 }
 
 void CPortBox::LookUpDevices() {
-    if (m_toolTip == nullptr) { // the first look-up, once the window shows
+    if (!m_bShown) { // the first look-up, once the window shows
+        m_bShown = true;
         CheckAgainstPlainBox();
         CreateToolTip();
     }
@@ -140,6 +141,9 @@ void CPortBox::LookUpDevices() {
 }
 
 void CPortBox::Update() {
+    if (!m_bShown) {
+        return; // the names and the tooltip come with the first look-up
+    }
     FitDropDownWidth();
     UpdateToolTipText();
 }

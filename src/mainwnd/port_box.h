@@ -22,7 +22,7 @@ public:
     // the window shows, it checks the heights and makes the tooltip too.
     void LookUpDevices();
     // After the items or the selection changed: the drop-down as wide as
-    // its names, the tooltip's text.
+    // its names, the tooltip's text; from the first look-up on.
     void Update();
     // After the window's DPI changed: heights and widths at the new one.
     void FitToDpi();
@@ -40,6 +40,7 @@ private:
 
     HWND m_combo = nullptr;
     HWND m_toolTip = nullptr; // owned by the window, which destroys it
+    bool m_bShown = false;    // the window has shown: devices were looked up
     std::vector<fields::PortDevice> m_devices;
     int m_nameColumn = 0; // where the names start in the drop-down, in pixels
 };
