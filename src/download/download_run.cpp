@@ -267,7 +267,10 @@ void DownloadRun::TaskbarButtonCreated() {
 
 void DownloadRun::CancelDownload() {
     if (m_bPolling) {
+        // The press comes on the thread that polls, between two reads: the
+        // library is asked now, not at the poll's next turn.
         m_stop.Stop(run::StopReason::Cancel);
+        AbortOnce();
         return;
     }
     // The library ended the run as cancelled while nobody had pressed

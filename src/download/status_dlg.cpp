@@ -120,8 +120,8 @@ bool CDownloadStatusDlg::OnCommand(int id, int notifyCode, HWND control) {
 // the run is polled, close the window once it has ended.
 void CDownloadStatusDlg::OnCancel() {
     if (!m_model.m_bFinished) {
+        m_owner.CancelDownload(); // the library first: the window's changes can wait
         m_model.OnCancelPressed();
-        m_owner.CancelDownload();
         return;
     }
     m_owner.CloseStatusDlg(); // may destroy this object: nothing after it
