@@ -253,10 +253,12 @@ void CDownloadDlg::SetWindowIcons() {
     }
     m_windowIcons[0] = platform::LoadIconForDpi(m_hWnd, IDR_MAINFRAME, false);
     m_windowIcons[1] = platform::LoadIconForDpi(m_hWnd, IDR_MAINFRAME, true);
-    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(m_windowIcons[0] ? m_windowIcons[0] : m_hIcon));
+    // Small first: a big icon that comes alone has the system scale a small
+    // copy of it, only for this one to replace it a moment later.
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(m_windowIcons[1] ? m_windowIcons[1] : m_hIcon));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(m_windowIcons[0] ? m_windowIcons[0] : m_hIcon));
 }
 
 void CDownloadDlg::PaintMinimized() {
