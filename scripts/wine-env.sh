@@ -52,10 +52,19 @@ export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs: the program needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Debian's Wine 8 starts its 64-bit processes without a preloader: the loader
+# sits at 0x7d000000, and the kernel puts its heap anywhere in the gigabyte
+# above it. About once in 5000 starts the heap covers 0x7ffe0000, where Wine
+# must map the process's shared user data: the process then ends at once with
+# exit code 1 and "failed to map the shared user data: c0000018", a message
+# that WINEDEBUG=-all keeps back. Without address space randomisation the heap
+# follows the loader, far below. Children inherit that from their parent.
+tavro_no_aslr=(setarch "$(uname -m)" -R)
+
 # Runs a Windows program (or Wine's own wineboot, winepath, reg) with the
 # loader chosen above.
 tavro_wine() {
-    "$tavro_wine_loader" "$@"
+    "${tavro_no_aslr[@]}" "$tavro_wine_loader" "$@"
 }
 
 # The path a Windows program sees for a Linux path: Wine maps / to drive Z:.
