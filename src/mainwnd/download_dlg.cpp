@@ -65,6 +65,12 @@ BOOL CDownloadDlg::OnInitDialog() {
     SetWindowIcons();
     SetCaption(kMainCaption);
     PostMessageW(m_hWnd, kLookUpPortDevices, 0, 0);
+    // Shown here, as the dialog manager would right after, but before it
+    // gives the first field the focus: a field focused in a hidden window
+    // activates that window while it is hidden, and activating starts the
+    // input method (under Wine its COM, about 9 ms). Shown first, the window
+    // is activated as any window is, once it shows.
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
     return TRUE;
 }
 

@@ -75,6 +75,13 @@ HWND FindDialogOfThread(DWORD threadId, const std::string& captionStart) {
     return data.found;
 }
 
+HWND FocusOf(DWORD threadId) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(threadId, &info);
+    return info.hwndFocus;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     while (!condition()) {

@@ -43,6 +43,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // A visible top-level dialog window of the thread whose caption starts with
 // the text given (any caption when empty).
 HWND FindDialogOfThread(DWORD threadId, const std::string& captionStart = "");
+// The window that has the thread's keyboard focus, or null.
+HWND FocusOf(DWORD threadId);
 
 // The status window of the main window's run (in this process or another),
 // or null after the wait.

@@ -47,10 +47,8 @@ void PrintTo(const KeyRow& row, std::ostream* os) {
 // One key, down and up, to whatever has the thread's focus (the window
 // itself when nothing has).
 void PressKey(DWORD thread, HWND fallback, UINT vk) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(thread, &info);
-    const HWND to = info.hwndFocus ? info.hwndFocus : fallback;
+    const HWND focus = FocusOf(thread);
+    const HWND to = focus ? focus : fallback;
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
     PostMessageW(to, WM_KEYDOWN, vk, 1 | scan);
     PostMessageW(to, WM_KEYUP, vk, 1 | scan | (LPARAM{1} << 30) | (LPARAM{1} << 31));
@@ -63,13 +61,6 @@ BOOL CALLBACK FindOkDialog(HWND window, LPARAM found) {
     }
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
-}
-
-HWND FocusOf(DWORD thread) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(thread, &info);
-    return info.hwndFocus;
 }
 
 class Keyboard : public testing::TestWithParam<KeyRow> {

@@ -58,6 +58,11 @@ TEST_F(MainWindow, StartsWithCaptionIconsAndAboutEntry) {
     HMENU systemMenu = nullptr;
     std::string caption, aboutText;
     RunModal(m_dlg, [&](HWND dlg) {
+        // The first field has the focus, though the window shows before it.
+        EXPECT_TRUE(WaitUntil([&] {
+            return FocusOf(GetWindowThreadProcessId(dlg, nullptr)) ==
+                   GetDlgItem(dlg, IDC_COMBO_PORT);
+        }));
         caption = TextOf(dlg);
         EXPECT_NE(SendMessageW(dlg, WM_GETICON, ICON_BIG, 0), 0);
         EXPECT_NE(SendMessageW(dlg, WM_GETICON, ICON_SMALL, 0), 0);
@@ -332,10 +337,8 @@ TEST_P(AddressField, ExchangeChecksTheAddress) {
         Focus(dlg, IDC_EDIT_FILE);
         focusOnAddress = WaitUntil(
             [&] {
-                GUITHREADINFO info = {};
-                info.cbSize = sizeof info;
-                GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &info);
-                return info.hwndFocus == GetDlgItem(dlg, IDC_EDIT_CPMADR);
+                return FocusOf(GetWindowThreadProcessId(dlg, nullptr)) ==
+                       GetDlgItem(dlg, IDC_EDIT_CPMADR);
             },
             500);
     });

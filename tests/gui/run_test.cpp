@@ -631,10 +631,7 @@ TEST_P(RefusedDownload, ShowsWhyAndCallsNothing) {
                          reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_EDIT_FILE)));
         }
         Click(main, IDC_BUTTON_DOWNLOAD);
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
-        focused = info.hwndFocus;
+        focused = FocusOf(GetWindowThreadProcessId(main, nullptr));
         expectedFocus = c.focus ? GetDlgItem(main, c.focus) : nullptr;
     });
     const std::vector<std::string> texts = m_boxes.Texts();
