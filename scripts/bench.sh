@@ -31,9 +31,11 @@ start_dir=build/$TAVRO_WINDOWS_PRESET/startup
 mkdir -p "$start_dir"
 cp "${TAVRO_BENCH_PROGRAM:-$TAVRO_WINDOWS_BIN/TavroDownload.exe}" "$start_dir/TavroDownload.exe"
 cp "$TAVRO_WINDOWS_BIN/Vardel.dll" "$TAVRO_WINDOWS_BIN/Ostrel.dll" "$start_dir/"
-# Stripped, as the release package ships them.
-"$TAVRO_WINDOWS_ARCH-w64-mingw32-strip" "$start_dir/TavroDownload.exe" "$start_dir/Vardel.dll" \
-    "$start_dir/Ostrel.dll"
+# Stripped, as the release package ships them; one file a call, as strip
+# (binutils 2.40) lays out every file after the first on 512 bytes again.
+for file in TavroDownload.exe Vardel.dll Ostrel.dll; do
+    "$TAVRO_WINDOWS_ARCH-w64-mingw32-strip" "$start_dir/$file"
+done
 printf '[Vardel]\r\nPortMask=0x0005\r\n' >"$start_dir/Vardel.ini"
 printf '[DOWNLOAD]\r\nCPMADR=1\r\nPRIMARYINITSTRING=0xFD Adr 0x08 0x00 0x01 0xFF LRC\r\nREDUNDANTINITSTRING=0xFD Adr 0x09 0x00 0x01 0xFF LRC\r\nPORT=COM1\r\nBAUDRATE=9600\r\nPARITY=ODD\r\nDATABITS=8\r\nSTOPBITS=1\r\nRETRY=4\r\nFILENAME=\r\nTARGET=PRIMARY\r\n' \
     >"$start_dir/tavrodownload.ini"
