@@ -92,6 +92,7 @@
 #define IDS_VERSION_NO_FILE_VERSION 876
 #define IDS_VERSION_NOT_LOADED 877
 #define IDS_VERSION_NOT_FOUND 878
+#define IDS_COMMAND_LINE_UNREADABLE 879
 
 /* The COM ports' devices: the port list and /ports */
 #define IDS_PORT_NOT_OFFERED 880

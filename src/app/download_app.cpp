@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "script/command_line.h"
+#include "script/outcomes.h"
 #include "settings/settings_path.h"
 
 #include <commctrl.h>
@@ -42,7 +43,15 @@ BOOL CDownloadApp::InitInstance() {
     m_strAppName = title;
     platform::SetApplicationName(title);
 
-    const std::vector<std::string> arguments = platform::SplitCommandLine(m_strCmdLine);
+    const std::optional<std::vector<std::string>> split = platform::SplitCommandLine(m_strCmdLine);
+    if (!split) {
+        // What it was asked is unknown: neither a download nor the main
+        // window, which a script would wait on for ever.
+        platform::ConsoleOutput().WriteLine(platform::LoadResString(IDS_COMMAND_LINE_UNREADABLE));
+        m_nExitCode = script::ExitCode(run::Outcome::Refused);
+        return FALSE;
+    }
+    const std::vector<std::string>& arguments = *split;
     // TavroDownload.com, the console twin, has a console from its start: one
     // of its own when started from Explorer, which must not stay open beside
     // the windows, else the one of the prompt or script that started it.

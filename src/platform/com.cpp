@@ -1,5 +1,7 @@
 #include "platform/com.h"
 
+#include "platform/library.h"
+
 #include <objbase.h>
 
 namespace platform {
@@ -14,8 +16,9 @@ ComState g_state = ComState::NotBegun;
 bool UseCom() {
     if (g_state == ComState::NotBegun) {
         // S_FALSE (already begun on this thread) must be ended as well.
+        const auto begin = TAVRO_SYSTEM_FUNCTION(L"ole32.dll", CoInitializeEx);
         const HRESULT result =
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            begin ? begin(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : E_NOTIMPL;
         g_state = SUCCEEDED(result) ? ComState::Begun : ComState::Unusable;
     }
     return g_state == ComState::Begun;
@@ -23,7 +26,9 @@ bool UseCom() {
 
 void EndCom() {
     if (g_state == ComState::Begun) {
-        CoUninitialize();
+        if (const auto end = TAVRO_SYSTEM_FUNCTION(L"ole32.dll", CoUninitialize)) {
+            end();
+        }
     }
     g_state = ComState::NotBegun;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/com.h"
 #include "platform/file_filter.h"
+#include "platform/library.h"
 #include "platform/text.h"
 
 #include <commctrl.h>
@@ -46,7 +47,10 @@ INT_PTR FileDialog::DoModal() {
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
     ofn.lpfnHook = HookProc;
     UseCom(); // the shell's folders and icons in the dialog are COM objects
-    const BOOL chosen = m_open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+    static const auto getOpen = TAVRO_SYSTEM_FUNCTION(L"comdlg32.dll", GetOpenFileNameW);
+    static const auto getSave = TAVRO_SYSTEM_FUNCTION(L"comdlg32.dll", GetSaveFileNameW);
+    const auto show = m_open ? getOpen : getSave;
+    const BOOL chosen = show && show(&ofn);
     m_hWnd = nullptr;
     return chosen ? IDOK : IDCANCEL;
 }

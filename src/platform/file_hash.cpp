@@ -1,5 +1,7 @@
 #include "platform/file_hash.h"
 
+#include "platform/library.h"
+
 #include <windows.h>
 
 #include <bcrypt.h>
@@ -9,31 +11,57 @@
 namespace platform {
 namespace {
 
+// CNG, loaded the first time a file is hashed.
+struct Cng {
+    decltype(BCryptOpenAlgorithmProvider)* openAlgorithm =
+        TAVRO_SYSTEM_FUNCTION(L"bcrypt.dll", BCryptOpenAlgorithmProvider);
+    decltype(BCryptGetProperty)* getProperty =
+        TAVRO_SYSTEM_FUNCTION(L"bcrypt.dll", BCryptGetProperty);
+    decltype(BCryptCreateHash)* createHash = TAVRO_SYSTEM_FUNCTION(L"bcrypt.dll", BCryptCreateHash);
+    decltype(BCryptHashData)* hashData = TAVRO_SYSTEM_FUNCTION(L"bcrypt.dll", BCryptHashData);
+    decltype(BCryptFinishHash)* finishHash = TAVRO_SYSTEM_FUNCTION(L"bcrypt.dll", BCryptFinishHash);
+    decltype(BCryptDestroyHash)* destroyHash =
+        TAVRO_SYSTEM_FUNCTION(L"bcrypt.dll", BCryptDestroyHash);
+    decltype(BCryptCloseAlgorithmProvider)* closeAlgorithm =
+        TAVRO_SYSTEM_FUNCTION(L"bcrypt.dll", BCryptCloseAlgorithmProvider);
+
+    bool Complete() const {
+        return openAlgorithm && getProperty && createHash && hashData && finishHash &&
+               destroyHash && closeAlgorithm;
+    }
+};
+
+const Cng& Api() {
+    static const Cng api;
+    return api;
+}
+
 // The CNG objects of one hash, released however it ends.
 class Sha256 {
 public:
     Sha256() {
         DWORD objectSize = 0;
         DWORD got = 0;
-        if (!BCRYPT_SUCCESS(
-                BCryptOpenAlgorithmProvider(&m_algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)) ||
-            !BCRYPT_SUCCESS(BCryptGetProperty(m_algorithm, BCRYPT_OBJECT_LENGTH,
+        if (!Api().Complete() ||
+            !BCRYPT_SUCCESS(
+                Api().openAlgorithm(&m_algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)) ||
+            !BCRYPT_SUCCESS(Api().getProperty(m_algorithm, BCRYPT_OBJECT_LENGTH,
                                               reinterpret_cast<PUCHAR>(&objectSize),
                                               sizeof objectSize, &got, 0))) {
             return;
         }
         m_object.resize(objectSize);
-        if (!BCRYPT_SUCCESS(BCryptCreateHash(m_algorithm, &m_hash, m_object.data(), objectSize,
+        if (!BCRYPT_SUCCESS(Api().createHash(m_algorithm, &m_hash, m_object.data(), objectSize,
                                              nullptr, 0, 0))) {
             m_hash = nullptr;
         }
     }
     ~Sha256() {
         if (m_hash) {
-            BCryptDestroyHash(m_hash);
+            Api().destroyHash(m_hash);
         }
         if (m_algorithm) {
-            BCryptCloseAlgorithmProvider(m_algorithm, 0);
+            Api().closeAlgorithm(m_algorithm, 0);
         }
     }
     Sha256(const Sha256&) = delete;
@@ -41,11 +69,11 @@ public:
 
     bool Ready() const { return m_hash != nullptr; }
     bool Add(unsigned char* data, ULONG size) {
-        return BCRYPT_SUCCESS(BCryptHashData(m_hash, data, size, 0));
+        return BCRYPT_SUCCESS(Api().hashData(m_hash, data, size, 0));
     }
     bool Finish(std::array<unsigned char, 32>& digest) {
         return BCRYPT_SUCCESS(
-            BCryptFinishHash(m_hash, digest.data(), static_cast<ULONG>(digest.size()), 0));
+            Api().finishHash(m_hash, digest.data(), static_cast<ULONG>(digest.size()), 0));
     }
 
 private:

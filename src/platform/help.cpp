@@ -1,6 +1,8 @@
 #include "platform/help.h"
 
 #include "platform/app_message.h"
+#include "platform/com.h"
+#include "platform/library.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -21,9 +23,12 @@ bool OpenDocument(HWND owner, const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return false;
     }
-    const HINSTANCE result =
-        ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return reinterpret_cast<INT_PTR>(result) > 32;
+    // The shell hands the page to whatever opens it through COM, which must
+    // be begun on this thread first (apartment-threaded, without OLE1 DDE).
+    UseCom();
+    static const auto execute = TAVRO_SYSTEM_FUNCTION(L"shell32.dll", ShellExecuteW);
+    return execute && reinterpret_cast<INT_PTR>(execute(owner, L"open", path.c_str(), nullptr,
+                                                        nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 } // namespace

@@ -67,6 +67,22 @@ DllSearch AvailableDllSearch() {
                                                                : DllSearch::FullPaths;
 }
 
+HMODULE LoadSystemLibrary(const wchar_t* fileName) {
+    return LoadSystemLibrary(fileName, AvailableDllSearch());
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* fileName, DllSearch search) {
+    if (search == DllSearch::SearchFlags) {
+        return LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    const std::wstring folder = SystemFolder();
+    if (folder.empty()) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return LoadLibraryExW((folder + fileName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 HMODULE LoadLibrarySafely(const wchar_t* fileName, std::initializer_list<const wchar_t*> imports) {
     return LoadLibrarySafely(fileName, imports, AvailableDllSearch());
 }

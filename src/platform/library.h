@@ -36,4 +36,27 @@ template <typename Function> Function GetEntryPoint(HMODULE module, const char* 
         reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
 }
 
+// Windows DLLs that only some of the work needs (the file dialogs, a file's
+// hash, the COM ports' devices, a file's version resource, COM, the shell)
+// are loaded when that work is first done, not before the first window, and
+// only from the system folder: a DLL of the same name beside the program, in
+// the current folder or on PATH is never taken for it. Null when it cannot be
+// loaded, with the system's reason in GetLastError.
+HMODULE LoadSystemLibrary(const wchar_t* fileName);
+HMODULE LoadSystemLibrary(const wchar_t* fileName, DllSearch search);
+
+// A function of such a DLL, by the type its header declares; null when the
+// DLL or the function cannot be had, which its caller takes as the call's
+// failure. Looked up by hand rather than imported by the linker, whose
+// delay-loading leaves the 32-bit program's slots of functions declared
+// dllimport empty.
+template <typename Function> Function* SystemFunction(const wchar_t* dll, const char* name) {
+    const HMODULE module = LoadSystemLibrary(dll);
+    return module ? GetEntryPoint<Function*>(module, name) : nullptr;
+}
+
 } // namespace platform
+
+// The function Name of a system DLL, named once: its type comes from the
+// declaration, which the program never calls, so nothing imports it.
+#define TAVRO_SYSTEM_FUNCTION(dll, name) ::platform::SystemFunction<decltype(name)>(dll, #name)

@@ -1,5 +1,6 @@
 #include "platform/serial_devices.h"
 
+#include "platform/library.h"
 #include "platform/text.h"
 
 #include <windows.h>
@@ -12,13 +13,38 @@
 namespace platform {
 namespace {
 
+// SetupAPI, loaded the first time the ports' devices are asked for.
+struct SetupApi {
+    decltype(SetupDiGetClassDevsW)* getClassDevs =
+        TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiGetClassDevsW);
+    decltype(SetupDiEnumDeviceInfo)* enumDeviceInfo =
+        TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiEnumDeviceInfo);
+    decltype(SetupDiGetDeviceRegistryPropertyW)* getProperty =
+        TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiGetDeviceRegistryPropertyW);
+    decltype(SetupDiOpenDevRegKey)* openDevRegKey =
+        TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiOpenDevRegKey);
+    decltype(SetupDiGetDeviceInstanceIdW)* getInstanceId =
+        TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiGetDeviceInstanceIdW);
+    decltype(SetupDiDestroyDeviceInfoList)* destroyList =
+        TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiDestroyDeviceInfoList);
+
+    bool Complete() const {
+        return getClassDevs && enumDeviceInfo && getProperty && openDevRegKey && getInstanceId &&
+               destroyList;
+    }
+};
+
+const SetupApi& Api() {
+    static const SetupApi api;
+    return api;
+}
+
 // A text property of the device; empty when it has none.
 std::wstring TextProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property) {
     wchar_t text[512] = {};
     DWORD type = 0;
-    if (!SetupDiGetDeviceRegistryPropertyW(list, &device, property, &type,
-                                           reinterpret_cast<BYTE*>(text),
-                                           sizeof text - sizeof(wchar_t), nullptr) ||
+    if (!Api().getProperty(list, &device, property, &type, reinterpret_cast<BYTE*>(text),
+                           sizeof text - sizeof(wchar_t), nullptr) ||
         type != REG_SZ) {
         return {};
     }
@@ -27,7 +53,7 @@ std::wstring TextProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property
 
 // PortName of the device's own key ("Device Parameters").
 std::wstring PortName(HDEVINFO list, SP_DEVINFO_DATA& device) {
-    const HKEY key = SetupDiOpenDevRegKey(list, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+    const HKEY key = Api().openDevRegKey(list, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
     if (key == INVALID_HANDLE_VALUE) {
         return {};
     }
@@ -42,15 +68,14 @@ std::wstring PortName(HDEVINFO list, SP_DEVINFO_DATA& device) {
 
 std::wstring InstanceId(HDEVINFO list, SP_DEVINFO_DATA& device) {
     wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
-    return SetupDiGetDeviceInstanceIdW(list, &device, id, MAX_DEVICE_ID_LEN + 1, nullptr) ? id
-                                                                                          : L"";
+    return Api().getInstanceId(list, &device, id, MAX_DEVICE_ID_LEN + 1, nullptr) ? id : L"";
 }
 
 std::vector<SerialDeviceEntry> Entries(HDEVINFO list) {
     std::vector<SerialDeviceEntry> entries;
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof device;
-    for (DWORD i = 0; SetupDiEnumDeviceInfo(list, i, &device); ++i) {
+    for (DWORD i = 0; Api().enumDeviceInfo(list, i, &device); ++i) {
         SerialDeviceEntry entry;
         entry.portName = Narrow(PortName(list, device));
         const std::wstring name = TextProperty(list, device, SPDRP_FRIENDLYNAME);
@@ -66,13 +91,15 @@ std::vector<SerialDeviceEntry> Entries(HDEVINFO list) {
 } // namespace
 
 std::vector<SerialDeviceEntry> ListSerialDevices() {
-    const HDEVINFO list =
-        SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    if (!Api().Complete()) {
+        return {}; // the ports are still listed, without their devices' names
+    }
+    const HDEVINFO list = Api().getClassDevs(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
     if (list == INVALID_HANDLE_VALUE) {
         return {};
     }
     std::vector<SerialDeviceEntry> entries = Entries(list);
-    SetupDiDestroyDeviceInfoList(list);
+    Api().destroyList(list);
     return entries;
 }
 

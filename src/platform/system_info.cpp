@@ -1,5 +1,6 @@
 #include "platform/system_info.h"
 
+#include "platform/library.h"
 #include "platform/text.h"
 
 #include <shellapi.h>
@@ -30,19 +31,23 @@ std::string FullPath(const std::string& path) {
     return full.empty() ? path : Narrow(full);
 }
 
-std::vector<std::string> SplitCommandLine(const std::string& arguments) {
+std::optional<std::vector<std::string>> SplitCommandLine(const std::string& arguments) {
     // A start without arguments (the usual one, from Explorer) does not load
     // shell32 before the first window.
     if (arguments.find_first_not_of(" \t") == std::string::npos) {
-        return {};
+        return std::vector<std::string>{};
     }
     // The first argument follows the rules of a program name: a stand-in takes
     // its place, so that the real first argument gets the rules of arguments.
     const std::wstring line = L"x " + Widen(arguments);
     int count = 0;
-    LPWSTR* split = CommandLineToArgvW(line.c_str(), &count);
+    static const auto splitter = TAVRO_SYSTEM_FUNCTION(L"shell32.dll", CommandLineToArgvW);
+    LPWSTR* split = splitter ? splitter(line.c_str(), &count) : nullptr;
+    if (split == nullptr) {
+        return std::nullopt;
+    }
     std::vector<std::string> result;
-    for (int i = 1; split != nullptr && i < count; ++i) {
+    for (int i = 1; i < count; ++i) {
         result.push_back(Narrow(split[i]));
     }
     LocalFree(split);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ std::string UserName();
 std::string FullPath(const std::string& path);
 
 // The text after the program name split into arguments by the rules of
-// Windows' own command-line splitting (quotes, backslashes before quotes).
-std::vector<std::string> SplitCommandLine(const std::string& arguments);
+// Windows' own command-line splitting (quotes, backslashes before quotes);
+// nothing when the system could not split it.
+std::optional<std::vector<std::string>> SplitCommandLine(const std::string& arguments);
 
 } // namespace platform

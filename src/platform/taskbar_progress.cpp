@@ -1,6 +1,7 @@
 #include "platform/taskbar_progress.h"
 
 #include "platform/com.h"
+#include "platform/library.h"
 
 #include <shobjidl.h>
 
@@ -15,9 +16,10 @@ TaskbarHook& Hook() {
 // The taskbar's progress interface; null where there is no taskbar.
 ITaskbarList3* CreateTaskbarList() {
     ITaskbarList3* taskbar = nullptr;
-    if (!UseCom() ||
-        FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                reinterpret_cast<void**>(&taskbar)))) {
+    const auto create = TAVRO_SYSTEM_FUNCTION(L"ole32.dll", CoCreateInstance);
+    if (!UseCom() || !create ||
+        FAILED(create(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                      reinterpret_cast<void**>(&taskbar)))) {
         return nullptr;
     }
     if (FAILED(taskbar->HrInit())) {

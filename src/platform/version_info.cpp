@@ -1,19 +1,41 @@
 #include "platform/version_info.h"
 
+#include "platform/library.h"
 #include "platform/text.h"
 
 #include <cstdio>
 
 namespace platform {
+namespace {
+
+// version.dll, loaded the first time a version resource is read.
+struct VersionApi {
+    decltype(GetFileVersionInfoSizeW)* getSize =
+        TAVRO_SYSTEM_FUNCTION(L"version.dll", GetFileVersionInfoSizeW);
+    decltype(GetFileVersionInfoW)* getInfo =
+        TAVRO_SYSTEM_FUNCTION(L"version.dll", GetFileVersionInfoW);
+    decltype(VerQueryValueW)* queryValue = TAVRO_SYSTEM_FUNCTION(L"version.dll", VerQueryValueW);
+};
+
+const VersionApi& Api() {
+    static const VersionApi api;
+    return api;
+}
+
+} // namespace
 
 VersionInfo::VersionInfo(const std::wstring& path) {
+    // Read all or nothing: an object with data can always be queried.
+    if (!Api().getSize || !Api().getInfo || !Api().queryValue) {
+        return;
+    }
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    const DWORD size = Api().getSize(path.c_str(), &ignored);
     if (size == 0) {
         return;
     }
     m_data.resize(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, m_data.data())) {
+    if (!Api().getInfo(path.c_str(), 0, size, m_data.data())) {
         m_data.clear();
     }
 }
@@ -21,7 +43,7 @@ VersionInfo::VersionInfo(const std::wstring& path) {
 std::string VersionInfo::FileVersion() const {
     void* block = nullptr;
     UINT length = 0;
-    if (m_data.empty() || !VerQueryValueW(m_data.data(), L"\\", &block, &length) ||
+    if (m_data.empty() || !Api().queryValue(m_data.data(), L"\\", &block, &length) ||
         length < sizeof(VS_FIXEDFILEINFO)) {
         return "";
     }
@@ -43,7 +65,7 @@ std::string VersionInfo::Value(const std::wstring& name) const {
     void* block = nullptr;
     UINT length = 0;
     if (m_data.empty() ||
-        !VerQueryValueW(m_data.data(), L"\\VarFileInfo\\Translation", &block, &length)) {
+        !Api().queryValue(m_data.data(), L"\\VarFileInfo\\Translation", &block, &length)) {
         return "";
     }
     const auto* languages = static_cast<const Language*>(block);
@@ -53,7 +75,7 @@ std::string VersionInfo::Value(const std::wstring& name) const {
                       unsigned{languages[i].language}, unsigned{languages[i].codePage});
         void* value = nullptr;
         UINT characters = 0;
-        if (VerQueryValueW(m_data.data(), (Widen(table) + name).c_str(), &value, &characters) &&
+        if (Api().queryValue(m_data.data(), (Widen(table) + name).c_str(), &value, &characters) &&
             characters > 0) {
             // The count may include the terminating zero.
             std::wstring text(static_cast<const wchar_t*>(value), characters);

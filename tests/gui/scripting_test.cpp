@@ -215,6 +215,39 @@ TEST(Scripted, ExitCodes) {
     }
 }
 
+// The system DLLs the program loads when first needed (version.dll and
+// bcrypt.dll are not among those Windows always takes from its own folder)
+// come from the system folder, never from a copy beside the program: the
+// work that needs them is done, and the copy is never loaded.
+TEST(Scripted, SystemDllBesideTheProgramIsNotLoaded) {
+    const std::string sha256 = kSampleSha256;
+    const struct {
+        const wchar_t* dll;
+        std::wstring arguments;
+        const char* said;
+    } rows[] = {
+        {L"version.dll", L"/version", "File version: 2.2.0.0\r\nSimulator: yes"},
+        {L"bcrypt.dll", L"/download /quiet /simulate /sha256:" + platform::Widen(sha256) +
+                            L" main.fdl",
+         "  downloaded"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(platform::Narrow(row.dll));
+        ScriptFolder folder;
+        folder.Prepare(kReads, kSettings, true, true);
+        CopyFromBin(L"LoadTrace.dll", folder.m_dir.Path(), row.dll);
+        EXPECT_EQ(folder.Run(row.arguments, {}, L"TavroDownload.com"), 0u);
+        EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
+        EXPECT_FALSE(FileExists(folder.m_dir.File(row.dll) + L".loaded"));
+    }
+    // A copy tells when it is loaded (this process has its own version.dll).
+    TempDir dir;
+    CopyFromBin(L"LoadTrace.dll", dir.Path(), L"Traced.dll");
+    const HMODULE traced = LoadLibraryW(dir.File(L"Traced.dll").c_str());
+    EXPECT_TRUE(traced && FileExists(dir.File(L"Traced.dll.loaded")));
+    FreeLibrary(traced);
+}
+
 // The ports the library offers (COM1, COM4) with their devices, in port
 // order, then those Windows knows that it does not offer: one it reports
 // busy, one above COM16.

@@ -186,6 +186,9 @@ TEST(ProgramLibrarySearch, FolderOnPathIsNotSearchedEitherWay) {
          {platform::DllSearch::SearchFlags, platform::DllSearch::FullPaths}) {
         const int how = static_cast<int>(search);
         EXPECT_EQ(platform::LoadLibrarySafely(L"Planted.dll", {}, search), nullptr) << how;
+        // A system DLL only from the system folder.
+        EXPECT_EQ(platform::LoadSystemLibrary(L"Planted.dll", search), nullptr) << how;
+        EXPECT_NE(platform::LoadSystemLibrary(L"version.dll", search), nullptr) << how;
         const HMODULE beside = platform::LoadLibrarySafely(L"VardelIncomplete.dll", {}, search);
         ASSERT_NE(beside, nullptr) << how;
         FreeLibrary(beside);
