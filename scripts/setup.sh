@@ -94,7 +94,38 @@ install_missing() {
     done
 }
 
+wine32_installed() {
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"
+}
+
+# The versions of a package that the indexes offer, newest first.
+offered_versions() {
+    apt-cache madison "$1" 2>/dev/null | awk -F'|' '{gsub(/ /, "", $2); print $2}'
+}
+
+# 32-bit Wine must be of the very version of the 64-bit one. After an update
+# of Wine the i386 index of a mirror can lag the amd64 one for hours: the new
+# wine32:i386 cannot be had yet while the old one still can. Then the newest
+# version that both architectures offer is installed for all of Wine at once
+# (a step back for the 64-bit part, if it already has the new one), so that
+# the product, the 32-bit program, is still run.
+install_matching_wine32() {
+    local version wine64_versions
+    wine64_versions=$(offered_versions wine64)
+    for version in $(offered_versions wine32:i386); do
+        grep -qxF "$version" <<<"$wine64_versions" || continue
+        echo "== Installing 32-bit Wine $version, the newest version both architectures offer"
+        apt_install --allow-downgrades "wine=$version" "wine64=$version" "libwine:amd64=$version" \
+            "libwine:i386=$version" "fonts-wine=$version" "wine32:i386=$version" && return 0
+    done
+    return 1
+}
+
 install_missing
+if ! wine32_installed && install_matching_wine32; then
+    # Taken off the list of what could not be had.
+    sed -i '/^wine32:i386$/d' "$unavailable_file" 2>/dev/null
+fi
 
 lacking=()
 for command in "${required_commands[@]}"; do
@@ -104,7 +135,7 @@ if [ ${#lacking[@]} -gt 0 ]; then
     echo "== Set-up failed: these are needed and could not be installed: ${lacking[*]}" >&2
     exit 1
 fi
-if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-    echo "== 32-bit Wine (wine32:i386) is not installed: the 64-bit build will be tested"
+if ! wine32_installed; then
+    echo "== 32-bit Wine (wine32:i386) is not installed: the product, the 32-bit program, will not be run; its 64-bit twin will be tested"
 fi
 exit 0
