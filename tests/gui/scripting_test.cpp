@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <regex>
 #include <set>
 #include <thread>
@@ -218,24 +219,50 @@ TEST(Scripted, ExitCodes) {
 // The system DLLs the program loads when first needed (version.dll and
 // bcrypt.dll are not among those Windows always takes from its own folder)
 // come from the system folder, never from a copy beside the program: the
-// work that needs them is done, and the copy is never loaded.
+// work that needs them is done, and the copy is never loaded. Wine takes its
+// own DLL before one beside the program unless told otherwise; told so for
+// bcrypt.dll, it searches as Windows does. (Wine's own user32 imports
+// version.dll, so told so for that one, Wine itself would load the copy.)
+class WinePrefersDllBesideTheProgram {
+public:
+    explicit WinePrefersDllBesideTheProgram(std::wstring dll) {
+        const std::wstring name = dll.substr(0, dll.find(L'.')); // Wine's names have no .dll
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_CURRENT_USER, (kKey + std::wstring(L"\\DllOverrides")).c_str(), 0,
+                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+        const wchar_t order[] = L"native,builtin";
+        RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                       sizeof order);
+        RegCloseKey(key);
+    }
+    ~WinePrefersDllBesideTheProgram() { RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\TavroDownload.com";
+};
+
 TEST(Scripted, SystemDllBesideTheProgramIsNotLoaded) {
     const std::string sha256 = kSampleSha256;
     const struct {
         const wchar_t* dll;
         std::wstring arguments;
         const char* said;
+        bool asWindows;
     } rows[] = {
-        {L"version.dll", L"/version", "File version: 2.2.0.0\r\nSimulator: yes"},
-        {L"bcrypt.dll", L"/download /quiet /simulate /sha256:" + platform::Widen(sha256) +
-                            L" main.fdl",
-         "  downloaded"},
+        {L"version.dll", L"/version", "File version: 2.2.0.0\r\nSimulator: yes", false},
+        {L"bcrypt.dll",
+         L"/download /quiet /simulate /sha256:" + platform::Widen(sha256) + L" main.fdl",
+         "  downloaded", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(platform::Narrow(row.dll));
         ScriptFolder folder;
         folder.Prepare(kReads, kSettings, true, true);
         CopyFromBin(L"LoadTrace.dll", folder.m_dir.Path(), row.dll);
+        std::optional<WinePrefersDllBesideTheProgram> asWindows;
+        if (row.asWindows) {
+            asWindows.emplace(row.dll);
+        }
         EXPECT_EQ(folder.Run(row.arguments, {}, L"TavroDownload.com"), 0u);
         EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
         EXPECT_FALSE(FileExists(folder.m_dir.File(row.dll) + L".loaded"));
