@@ -225,34 +225,28 @@ TEST(Scripted, ExitCodes) {
 // version.dll, so told so for that one, Wine itself would load the copy.)
 class WinePrefersDllBesideTheProgram {
 public:
-    explicit WinePrefersDllBesideTheProgram(std::wstring dll) {
-        const std::wstring name = dll.substr(0, dll.find(L'.')); // Wine's names have no .dll
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, (kKey + std::wstring(L"\\DllOverrides")).c_str(), 0,
-                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    explicit WinePrefersDllBesideTheProgram(const wchar_t* name) { // "bcrypt"
         const wchar_t order[] = L"native,builtin";
-        RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
-                       sizeof order);
-        RegCloseKey(key);
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_SZ, order, sizeof order);
     }
     ~WinePrefersDllBesideTheProgram() { RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
 
 private:
-    static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\TavroDownload.com";
+    static constexpr const wchar_t* kKey =
+        L"Software\\Wine\\AppDefaults\\TavroDownload.com\\DllOverrides";
 };
 
 TEST(Scripted, SystemDllBesideTheProgramIsNotLoaded) {
-    const std::string sha256 = kSampleSha256;
     const struct {
         const wchar_t* dll;
         std::wstring arguments;
         const char* said;
-        bool asWindows;
+        const wchar_t* asWindows; // the name by which Wine is told to search as Windows does
     } rows[] = {
-        {L"version.dll", L"/version", "File version: 2.2.0.0\r\nSimulator: yes", false},
+        {L"version.dll", L"/version", "File version: 2.2.0.0\r\nSimulator: yes", nullptr},
         {L"bcrypt.dll",
-         L"/download /quiet /simulate /sha256:" + platform::Widen(sha256) + L" main.fdl",
-         "  downloaded", true},
+         L"/download /quiet /simulate /sha256:" + platform::Widen(kSampleSha256) + L" main.fdl",
+         "  downloaded", L"bcrypt"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(platform::Narrow(row.dll));
@@ -261,7 +255,7 @@ TEST(Scripted, SystemDllBesideTheProgramIsNotLoaded) {
         CopyFromBin(L"LoadTrace.dll", folder.m_dir.Path(), row.dll);
         std::optional<WinePrefersDllBesideTheProgram> asWindows;
         if (row.asWindows) {
-            asWindows.emplace(row.dll);
+            asWindows.emplace(row.asWindows);
         }
         EXPECT_EQ(folder.Run(row.arguments, {}, L"TavroDownload.com"), 0u);
         EXPECT_NE(folder.Output().find(row.said), std::string::npos) << folder.Output();
