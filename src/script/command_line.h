@@ -8,7 +8,7 @@
 
 namespace script {
 
-// What a scripted start asks for: TavroDownload.exe /download [switches] [file].
+// What a scripted start asks for: TavroDownload.com /download [switches] [file].
 // Values not given come from the settings file.
 struct Request {
     bool help = false;    // /?: the usage, nothing else

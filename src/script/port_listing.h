@@ -9,7 +9,7 @@
 
 namespace script {
 
-// TavroDownload.exe /ports: one line per port the library offers (bit n-1 of
+// TavroDownload.com /ports: one line per port the library offers (bit n-1 of
 // portMask for COMn), in port order, with what Windows tells of its device
 // ("COM3  USB Serial Port  FTDI  USB 0403:6001  serial A12345"); then each
 // port Windows knows that the library does not offer, marked so.

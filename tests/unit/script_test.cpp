@@ -45,8 +45,8 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
         std::vector<std::string> arguments;
         std::string parsed;
     };
-    const char* const kUnknown = "Unknown switch %s.\nTavroDownload.exe /? lists the switches.";
-    const char* const kBad = "Bad value in %s.\nTavroDownload.exe /? lists the switches.";
+    const char* const kUnknown = "Unknown switch %s.\nTavroDownload.com /? lists the switches.";
+    const char* const kBad = "Bad value in %s.\nTavroDownload.com /? lists the switches.";
     const std::string kHash = "92097A4C8656019C4927F5F069E6BD107A10932533DB7BD8E8825A55D9C2AB7F";
     const std::string kLowerHash =
         "92097a4c8656019c4927f5f069e6bd107a10932533db7bd8e8825a55d9c2ab7f";
@@ -68,8 +68,8 @@ TEST(ScriptCommandLine, RequestsAndRefusals) {
         {{"/ports", "/bogus"}, with(kUnknown, "/bogus")},
         {{"/port:1", "/download"},
          "/port:1: a scripted download starts with /download.\n"
-         "Usage: TavroDownload.exe /download [switches] [file]\n"
-         "TavroDownload.exe /? lists the switches."},
+         "Usage: TavroDownload.com /download [switches] [file]\n"
+         "TavroDownload.com /? lists the switches."},
         {{"/download", "/bogus"}, with(kUnknown, "/bogus")},
         {{"/download", "/wait:1"}, with(kBad, "/wait:1")},
         {{"/download", "/port"}, with(kBad, "/port")},
