@@ -5,6 +5,7 @@
 #include "platform/app_message.h"
 #include "platform/com.h"
 #include "platform/console.h"
+#include "platform/console_output.h"
 #include "platform/system_info.h"
 #include "platform/text.h"
 #include "res/resource.h"

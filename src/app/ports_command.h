@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/console.h"
+#include "platform/console_output.h"
 
-// TavroDownload.exe /ports: the COM ports the library offers now, each with
+// TavroDownload.com /ports: the COM ports the library offers now, each with
 // what Windows tells of its device, then the ports Windows knows that the
 // library does not offer. No window, no settings file. Returns the exit
 // code: 0, or that of a missing library.

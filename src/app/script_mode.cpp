@@ -8,6 +8,7 @@
 #include "platform/ansi_text.h"
 #include "platform/app_message.h"
 #include "platform/console.h"
+#include "platform/console_output.h"
 #include "platform/message_pump.h"
 #include "platform/profile_file.h"
 #include "platform/session_end.h"

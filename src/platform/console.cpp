@@ -1,16 +1,10 @@
 #include "platform/console.h"
 
-#include "platform/text.h"
-
 #include <chrono>
+#include <mutex>
 
 namespace platform {
 namespace {
-
-bool IsUsable(HANDLE handle) {
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
-           GetFileType(handle) != FILE_TYPE_UNKNOWN;
-}
 
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
@@ -59,91 +53,7 @@ BOOL WINAPI OnControl(DWORD type) {
     return TRUE;
 }
 
-// The console's width in characters; 0 when it cannot be had.
-size_t ConsoleWidth(HANDLE console) {
-    CONSOLE_SCREEN_BUFFER_INFO info = {};
-    return GetConsoleScreenBufferInfo(console, &info) && info.dwSize.X > 0
-               ? static_cast<size_t>(info.dwSize.X)
-               : 0;
-}
-
 } // namespace
-
-ConsoleOutput::ConsoleOutput() {
-    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (IsUsable(output)) {
-        m_handle = output;
-    } else if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-        // A program with windows gets no console of its own: it borrows the
-        // one of the command prompt or PowerShell it was started from.
-        const HANDLE console =
-            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (console != INVALID_HANDLE_VALUE) {
-            m_handle = console;
-            m_bOwned = true;
-        }
-    }
-    m_bConsole = m_handle != nullptr && IsConsole(m_handle);
-}
-
-ConsoleOutput::~ConsoleOutput() {
-    if (m_bOwned) {
-        CloseHandle(m_handle);
-    }
-}
-
-void ConsoleOutput::WriteLine(const std::string& text) const {
-    if (m_handle == nullptr) {
-        return;
-    }
-    std::string utf8; // the lines of a message end in CR LF, as in any Windows text
-    for (char c : text) {
-        if (c == '\n' && (utf8.empty() || utf8.back() != '\r')) {
-            utf8 += '\r';
-        }
-        utf8 += c;
-    }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_bConsole) {
-        const std::string line = utf8 + "\r\n";
-        DWORD written = 0;
-        WriteFile(m_handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        return;
-    }
-    // The progress line is blanked and the line written in its place.
-    std::wstring line;
-    if (m_nProgressLength > 0) {
-        line = L"\r" + std::wstring(m_nProgressLength, L' ') + L"\r";
-        m_nProgressLength = 0;
-    }
-    Write(line + Widen(utf8 + "\r\n"));
-}
-
-void ConsoleOutput::ShowProgress(const std::string& text) const {
-    if (!m_bConsole) {
-        return;
-    }
-    std::wstring line = Widen(text);
-    // The last column would move the cursor to the next row on some consoles.
-    const size_t width = ConsoleWidth(m_handle);
-    if (width > 0 && line.size() >= width) {
-        line.resize(width - 1);
-    }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const size_t length = line.size();
-    if (length < m_nProgressLength) { // what the longer line before showed is blanked
-        line.append(m_nProgressLength - length, L' ');
-    }
-    m_nProgressLength = length;
-    Write(L"\r" + line);
-}
-
-// A console shows any character this way, whatever its code page.
-void ConsoleOutput::Write(const std::wstring& text) const {
-    DWORD written = 0;
-    WriteConsoleW(m_handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
 
 void LeaveOwnConsole() {
     // Its own: no other process uses it. A console without a visible window
@@ -180,12 +90,6 @@ void OnConsoleInterrupt(std::function<void(bool)> action) {
         std::lock_guard<std::mutex> lock(interrupt.mutex);
         interrupt.action = std::move(action);
         interrupt.watching = watch;
-    }
-    if (watch) {
-        // Ctrl+C reaches only the processes attached to the console; one
-        // whose output is redirected had no need to attach for its lines.
-        // Fails harmlessly when attached already or started without one.
-        AttachConsole(ATTACH_PARENT_PROCESS);
     }
     SetConsoleCtrlHandler(OnControl, watch ? TRUE : FALSE);
     if (watch) {

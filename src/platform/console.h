@@ -3,41 +3,9 @@
 #include <windows.h>
 
 #include <functional>
-#include <mutex>
 #include <string>
 
 namespace platform {
-
-// Where a scripted start writes its lines: the standard output it was handed
-// (its console, or a file or pipe of the script that started it), else the
-// console of the process that started it. Neither exists when it was started
-// from Explorer or a scheduler without a console: then the lines go nowhere.
-// Its lines may come from several threads.
-class ConsoleOutput {
-public:
-    ConsoleOutput();
-    ~ConsoleOutput();
-    ConsoleOutput(const ConsoleOutput&) = delete;
-    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
-
-    bool Available() const { return m_handle != nullptr; }
-    // A line; it takes the place of the progress line, if one is shown.
-    void WriteLine(const std::string& utf8) const;
-    // The one line kept up to date in place while a run goes on, cut to the
-    // console's width so that it never wraps. Only on a console a person
-    // reads: output redirected to a file or a pipe gets none.
-    void ShowProgress(const std::string& utf8) const;
-
-private:
-    void Write(const std::wstring& text) const;
-
-    HANDLE m_handle = nullptr;
-    bool m_bOwned = false;
-    bool m_bConsole = false; // a console, not a file or a pipe
-    // What the console shows: the length of the progress line, 0 for none.
-    mutable size_t m_nProgressLength = 0;
-    mutable std::mutex m_mutex;
-};
 
 // A console program started from Explorer gets a console window of its own,
 // which nobody reads and which would stay open beside the program's windows:

@@ -4,6 +4,7 @@
 #include "app/script_mode.h"
 #include "dialog_driver.h"
 #include "platform/console.h"
+#include "platform/console_output.h"
 #include "platform/taskbar_progress.h"
 #include "platform/text.h"
 #include "program_runner.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <regex>
@@ -121,7 +123,7 @@ const ExitRow kExitRows[] = {
     {"Downloaded",      kReads, kSettings, true,  L"/download /quiet main.fdl",  0, false, "COM1  CPM 1  prim"},
     {"DownloadedSeen",  kReads, kSettings, true,  L"/download main.fdl",         0, true,  "  downloaded"},
     {"Cancelled",       "[Script]\r\nReads=0/9 -701/7\r\n", kSettings, true, L"/download /quiet main.fdl", 1, false, "cancelled  -701"},
-    {"Usage",           kReads, kSettings, true,  L"/?",                         0, false, "Usage: TavroDownload.exe /download"},
+    {"Usage",           kReads, kSettings, true,  L"/?",                         0, false, "Usage: TavroDownload.com /download"},
     {"UnknownSwitch",   kReads, kSettings, true,  L"/download /Bogus:1 main.fdl", 2, false, "Unknown switch /Bogus:1."},
     {"NotDownloadFirst", kReads, kSettings, true, L"/port:1 /download",          2, false, "/port:1: a scripted download"},
     {"BroadcastInMode1", kReads, kSettings, true, L"/download /address:1,255 main.fdl", 2, false, "CPM address 255 is not valid"},
@@ -152,8 +154,8 @@ const ExitRow kExitRows[] = {
     {"RetryAboveAByte", kReads, kSettings, true, L"/download /quiet /retry:300 main.fdl", 2, false, "Bad value in /retry:300."},
     {"RetryNegative",   kReads, kSettings, true, L"/download /quiet /retry:-1 main.fdl",  2, false, "Bad value in /retry:-1."},
     {"RetryWhole",      kReads, kSettings, true, L"/download /quiet /retry:255 main.fdl", 0, false, "  downloaded", nullptr, false, nullptr, "255"},
-    {"SwitchAfterTheFile", kReads, kSettings, true, L"main.fdl /download /quiet", 2, false, "main.fdl: a scripted download starts with /download. Usage: TavroDownload.exe /download [switches] [file]"},
-    {"RefusalRecorded", kReads, kLogged.c_str(), true, L"/download /bogus /log:other.csv main.fdl", 2, false, "Unknown switch /bogus.", nullptr, false, ",refused,,Unknown switch /bogus. TavroDownload.exe /? lists the switches.,"},
+    {"SwitchAfterTheFile", kReads, kSettings, true, L"main.fdl /download /quiet", 2, false, "main.fdl: a scripted download starts with /download. Usage: TavroDownload.com /download [switches] [file]"},
+    {"RefusalRecorded", kReads, kLogged.c_str(), true, L"/download /bogus /log:other.csv main.fdl", 2, false, "Unknown switch /bogus.", nullptr, false, ",refused,,Unknown switch /bogus. TavroDownload.com /? lists the switches.,"},
     {"VersionSimulator", kReads, kSettings, true, L"/version", 0, false, "Vardel.dll: <dir>Vardel.dll\r\nFile version: 2.2.0.0\r\nSimulator: yes (it writes no CPM)", nullptr, true},
     {"VersionOther",    kReads, kSettings, true,  L"/version", 0, false, "Vardel.dll: <dir>Vardel.dll\r\nFile version: 2.2.0.0\r\nSimulator: no"},
     {"VersionNone",     kReads, kSettings, false, L"/version", 5, false, "Tavro Download 2.2\r\nVardel.dll cannot be loaded: Vardel.dll is neither in <dir> nor in "},
@@ -620,6 +622,78 @@ TEST(Scripted, ConsoleInterruptsStopAtAnyMoment) {
             at = record.find(line, at);
             EXPECT_NE(at, std::string::npos) << line << "\n" << record;
         }
+    }
+}
+
+// A console holds every write while someone has text selected in it: the
+// run is polled all the same and Cancel reaches the library, however long
+// the first write waits.
+TEST(Scripted, HeldConsoleHoldsUpNeitherThePollNorCancel) {
+    TempDir dir;
+    WriteFileBytes(dir.File(L"tavro.ini"), kSettings);
+    CopyFromBin(L"samples\\cpm4012_app_3.2.1.fdl", dir.Path(), L"main.fdl");
+    const StandInConfig standIn("[Vardel]\r\nCallLog=" + dir.FileUtf8(L"calls.log") + "\r\n" +
+                                "[Script]\r\nReads=0/9 10/3 20/3 30/3 40/3 50/3 60/3\r\n");
+    const auto polls = [&] { return LibraryCalls(dir.File(L"calls.log"), "GetDownloadStatus"); };
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<size_t> pollsWhenHeld{0};
+    platform::SetConsoleWriteHook([&](const std::string&) {
+        if (pollsWhenHeld == 0) {
+            pollsWhenHeld = polls().size();
+        }
+        WaitForSingleObject(release, INFINITE);
+    });
+    const DWORD runs = GetCurrentThreadId();
+    std::thread user([&] {
+        HWND status = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            status = FindDialogOfThread(runs, "Download Status");
+            return status != nullptr && pollsWhenHeld > 0;
+        }));
+        Sleep(2000);
+        EXPECT_GE(polls().size(), pollsWhenHeld + 8); // one read every 200 ms
+        PostClick(status, IDCANCEL);
+        EXPECT_TRUE(WaitUntil(
+            [&] { return !LibraryCalls(dir.File(L"calls.log"), "AbortDownload").empty(); }));
+        SetEvent(release);
+    });
+    const int exitCode =
+        RunScriptedDownloads({"/download", "/simulate", "/log:" + dir.FileUtf8(L"record.csv"),
+                              dir.FileUtf8(L"main.fdl")},
+                             dir.FileUtf8(L"tavro.ini"));
+    user.join();
+    platform::SetConsoleWriteHook(nullptr);
+    CloseHandle(release);
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(LibraryCalls(dir.File(L"calls.log"), "AbortDownload").size(), 1u);
+    EXPECT_EQ(Count(ReadFileBytes(dir.File(L"record.csv")), ",cancelled,"), 1u);
+}
+
+// Lines that go to a file or a pipe are in the code page the reader decodes
+// with: the console's output code page, UTF-8 without a console. A letter
+// the code page lacks is spelt out, never a lookalike or a silent "?".
+TEST(Scripted, RedirectedLinesInTheCodePageOfTheReader) {
+    const std::string line =
+        "C:\\Firmware\\P\xC3\xA9riph\xC3\xA9rique s\xC3\xA9rie\\\xC5\x81\xC3\xB3"
+        "d\xC5\xBA.fdl";
+    const std::pair<UINT, std::string> rows[] = {
+        {850, "C:\\Firmware\\P\x82riph\x82rique s\x82rie\\<U+0141>\xA2"
+              "d<U+017A>.fdl\r\n"},
+        {1252, "C:\\Firmware\\P\xE9riph\xE9rique s\xE9rie\\<U+0141>\xF3"
+               "d<U+017A>.fdl\r\n"},
+        {1250, "C:\\Firmware\\P\xE9riph\xE9rique s\xE9rie\\\xA3\xF3"
+               "d\x9F.fdl\r\n"},
+        {65001, line + "\r\n"},
+        {0, line + "\r\n"}, // no console
+    };
+    for (const auto& [codePage, bytes] : rows) {
+        SCOPED_TRACE(codePage);
+        TempDir dir;
+        const HANDLE file = CreateFileW(dir.File(L"out.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, 0, nullptr);
+        platform::ConsoleOutput(file, codePage).WriteLine(line);
+        CloseHandle(file);
+        EXPECT_EQ(ReadFileBytes(dir.File(L"out.txt")), bytes);
     }
 }
 
