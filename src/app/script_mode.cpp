@@ -19,6 +19,7 @@
 #include "run/stop_request.h"
 #include "script/approved_list.h"
 #include "script/command_line.h"
+#include "script/ending_budget.h"
 #include "script/outcomes.h"
 #include "script/progress_line.h"
 #include "script/report_lines.h"
@@ -35,12 +36,6 @@ namespace {
 
 using platform::ResourceText;
 using Clock = std::chrono::steady_clock;
-
-// Once the session ends or the console is closed, Windows ends the process
-// within about 5 s: the record waits this long for another writer, and the
-// program this long for the library to be asked to abort the run.
-const DWORD kLastRecordWaitMs = 2000;
-const auto kAbortWait = std::chrono::milliseconds(1000);
 
 script::Sequence::Moment Now() {
     return {download::UtcNow(), Clock::now()};
@@ -62,7 +57,7 @@ public:
     explicit ScriptedDownloads(std::string settingsPath)
         : m_settingsPath(std::move(settingsPath)) {}
     ~ScriptedDownloads() override {
-        platform::OnConsoleInterrupt(nullptr);
+        platform::OnConsoleInterrupt(nullptr, {});
         m_sessionWindow.reset(); // its handlers use what follows
     }
     ScriptedDownloads(const ScriptedDownloads&) = delete;
@@ -71,6 +66,9 @@ public:
 
 private:
     void WatchForStops();
+    // The session ends: the sequence stops, and what it did not do is
+    // recorded at once.
+    void EndForTheSession(DWORD runsThread);
     // The record that the settings file names, or /log's.
     void OpenRecord(const std::string& logPath);
     // The library as the request wants it: the simulator only with /simulate,
@@ -121,6 +119,8 @@ private:
     void RunFinished(const DownloadSettings& settings, const run::RunResult& result) override;
 
     const std::string m_settingsPath;
+    // The time Windows gives once the session ends or the console is closed.
+    const script::EndingBudget m_budget = script::EndingBudgetFor(platform::HungAppTimeout());
     script::Request m_request;
     platform::ConsoleOutput m_console;
     download::DownloadLibrary m_library;
@@ -193,23 +193,30 @@ int ScriptedDownloads::Run(const std::vector<std::string>& arguments) {
 // which aborts the run. Windows ends the process soon after the last two.
 void ScriptedDownloads::WatchForStops() {
     const DWORD thread = GetCurrentThreadId();
-    platform::OnConsoleInterrupt([this, thread](bool closing) {
-        m_stop.Stop(run::StopReason::Interrupt);
-        platform::WakeThread(thread);
-        if (closing) {
-            RecordTheRestNow(IDS_CONSOLE_CLOSED);
-        }
-    });
+    platform::OnConsoleInterrupt(
+        [this, thread](bool closing) {
+            m_stop.Stop(run::StopReason::Interrupt);
+            platform::WakeThread(thread);
+            if (closing) {
+                RecordTheRestNow(IDS_CONSOLE_CLOSED);
+            }
+            return ExitCode();
+        },
+        m_budget.total);
     platform::SessionWindow::Handlers handlers;
     handlers.mayEnd = [this] { return m_run->SessionMayEnd(); };
     handlers.sessionEnd = [this, thread](bool ending) {
         if (ending) {
-            m_stop.Stop(run::StopReason::SessionEnd);
-            platform::WakeThread(thread);
-            RecordTheRestNow(IDS_SESSION_ENDED);
+            EndForTheSession(thread);
         }
     };
     m_sessionWindow = std::make_unique<platform::SessionWindow>(std::move(handlers));
+}
+
+void ScriptedDownloads::EndForTheSession(DWORD runsThread) {
+    m_stop.Stop(run::StopReason::SessionEnd);
+    platform::WakeThread(runsThread);
+    RecordTheRestNow(IDS_SESSION_ENDED);
 }
 
 void ScriptedDownloads::OpenRecord(const std::string& logPath) {
@@ -406,7 +413,7 @@ void ScriptedDownloads::RecordTheRestNow(UINT reasonId) {
                              m_request.file.empty() ? "" : platform::FullPath(m_request.file)));
         }
     }
-    m_record.WriteNow(lines, kLastRecordWaitMs);
+    m_record.WriteNow(lines, static_cast<DWORD>(m_budget.recordWait.count()));
     WaitForTheAbort();
     for (const script::RunFacts& facts : lines) {
         m_console.WriteLine(script::ConsoleLine(facts));
@@ -419,7 +426,7 @@ void ScriptedDownloads::RecordTheRestNow(UINT reasonId) {
 // Only the runs' thread calls the library: this waits, briefly, until that
 // thread has asked it to abort the run it polls.
 void ScriptedDownloads::WaitForTheAbort() const {
-    const auto until = Clock::now() + kAbortWait;
+    const auto until = Clock::now() + m_budget.abortWait;
     while (m_run->IsPolling() && !m_run->AbortSent() && Clock::now() < until) {
         Sleep(10);
     }

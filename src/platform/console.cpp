@@ -14,8 +14,9 @@ bool IsConsole(HANDLE handle) {
 // The handler runs on a thread of the system's while the program goes on.
 struct Interrupt {
     std::mutex mutex;
-    std::function<void(bool)> action;
-    bool watching = false;
+    std::function<int(bool)> action;
+    std::chrono::milliseconds closeWait{0};
+    std::function<void(UINT)> endHook;
 };
 
 Interrupt& TheInterrupt() {
@@ -23,32 +24,48 @@ Interrupt& TheInterrupt() {
     return interrupt;
 }
 
-// A closed console ends the process about 5 s after the event, whatever the
-// handler does (SPI_GETHUNGAPPTIMEOUT): until a little before that, the
-// handler lets the program end the run and itself.
-const auto kCloseGrace = std::chrono::milliseconds(4500);
+// Ends the process from the handler's thread with the program's exit code.
+// Not ExitProcess: the runs' thread may be inside the library or hold a
+// lock that the DLLs' detaching would wait for until Windows kills it.
+void EndProcess(UINT exitCode) {
+    std::function<void(UINT)> hook;
+    {
+        std::lock_guard<std::mutex> lock(TheInterrupt().mutex);
+        hook = TheInterrupt().endHook;
+    }
+    if (hook) {
+        hook(exitCode);
+        return;
+    }
+    TerminateProcess(GetCurrentProcess(), exitCode);
+}
 
 BOOL WINAPI OnControl(DWORD type) {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT) {
         return FALSE;
     }
-    const auto until = std::chrono::steady_clock::now() + kCloseGrace;
+    const auto start = std::chrono::steady_clock::now();
     Interrupt& interrupt = TheInterrupt();
+    int exitCode = 0;
+    std::chrono::milliseconds wait{0};
     {
         std::lock_guard<std::mutex> lock(interrupt.mutex);
         if (!interrupt.action) {
             return FALSE;
         }
-        interrupt.action(type == CTRL_CLOSE_EVENT);
+        exitCode = interrupt.action(type == CTRL_CLOSE_EVENT);
+        wait = interrupt.closeWait;
     }
-    while (type == CTRL_CLOSE_EVENT && std::chrono::steady_clock::now() < until) {
-        {
-            std::lock_guard<std::mutex> lock(interrupt.mutex);
-            if (!interrupt.watching) {
-                break;
-            }
+    if (type == CTRL_CLOSE_EVENT) {
+        // The program ends itself meanwhile, with this code as a rule. This
+        // thread does not return before: Windows would end the process at
+        // once, racing the program's own exit code.
+        const auto left = wait - (std::chrono::steady_clock::now() - start);
+        if (left > std::chrono::milliseconds(0)) {
+            Sleep(static_cast<DWORD>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(left).count()));
         }
-        Sleep(50);
+        EndProcess(static_cast<UINT>(exitCode));
     }
     return TRUE;
 }
@@ -83,13 +100,13 @@ void LeaveConsole() {
     }
 }
 
-void OnConsoleInterrupt(std::function<void(bool)> action) {
+void OnConsoleInterrupt(std::function<int(bool)> action, std::chrono::milliseconds closeWait) {
     const bool watch = static_cast<bool>(action);
     Interrupt& interrupt = TheInterrupt();
     {
         std::lock_guard<std::mutex> lock(interrupt.mutex);
         interrupt.action = std::move(action);
-        interrupt.watching = watch;
+        interrupt.closeWait = closeWait;
     }
     SetConsoleCtrlHandler(OnControl, watch ? TRUE : FALSE);
     if (watch) {
@@ -98,6 +115,11 @@ void OnConsoleInterrupt(std::function<void(bool)> action) {
         // sequence as surely as Ctrl+Break does.
         SetConsoleCtrlHandler(nullptr, FALSE);
     }
+}
+
+void SetProcessEndHook(std::function<void(UINT)> hook) {
+    std::lock_guard<std::mutex> lock(TheInterrupt().mutex);
+    TheInterrupt().endHook = std::move(hook);
 }
 
 PHANDLER_ROUTINE ConsoleControlHandler() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -18,10 +19,16 @@ void LeaveConsole();
 
 // Ctrl+C, Ctrl+Break and closing the console: action runs (on a thread of
 // the system's) instead of the process being ended at once; closing says
-// whether the console is being closed, after which Windows ends the process
-// within a few seconds whatever the program does. An empty action ends this;
-// a closed console waits for that, a few seconds at most.
-void OnConsoleInterrupt(std::function<void(bool closing)> action);
+// whether the console is being closed. After a close Windows ends the
+// process soon whatever the program does, and with a code of its own: the
+// handler gives the program closeWait to end itself, then ends the process
+// with the exit code the action returned. An empty action ends this.
+void OnConsoleInterrupt(std::function<int(bool closing)> action,
+                        std::chrono::milliseconds closeWait);
+
+// Tests that play the system in their own process are told the exit code
+// instead of being ended; an empty hook ends this.
+void SetProcessEndHook(std::function<void(UINT exitCode)> hook);
 
 // The handler that the system calls for those events, for tests that play
 // the system where no console can be had.

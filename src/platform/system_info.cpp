@@ -54,4 +54,12 @@ std::optional<std::vector<std::string>> SplitCommandLine(const std::string& argu
     return result;
 }
 
+std::optional<std::chrono::milliseconds> HungAppTimeout() {
+    UINT timeout = 0;
+    if (!SystemParametersInfoW(SPI_GETHUNGAPPTIMEOUT, 0, &timeout, 0)) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(timeout);
+}
+
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,5 +20,9 @@ std::string FullPath(const std::string& path);
 // Windows' own command-line splitting (quotes, backslashes before quotes);
 // nothing when the system could not split it.
 std::optional<std::vector<std::string>> SplitCommandLine(const std::string& arguments);
+
+// How long Windows waits for a program that it is about to end
+// (SPI_GETHUNGAPPTIMEOUT); nothing when it does not say.
+std::optional<std::chrono::milliseconds> HungAppTimeout();
 
 } // namespace platform

@@ -555,12 +555,13 @@ TEST(Scripted, TheSessionsEndRecordsTheRestAtAnyMoment) {
     }
 }
 
-// Ctrl+C reaches a GUI program only through a console, which Wine does not
-// give it: the system's call of the program's handler is played here, in
-// this process. Before the first start nothing is started; during
-// InitDownload the download it prepared is never started. The console
-// closed under a run that never confirms its abort: the rest of the sequence
-// is in the record before the handler returns, in time.
+// Ctrl+C reaches the console twin through its console, which this process
+// has none of: the system's call of the program's handler is played here.
+// Before the first start nothing is started; during InitDownload the
+// download it prepared is never started. The console closed under a run
+// that never confirms its abort: the rest of the sequence is in the record
+// before Windows' time is up, and then the process ends with the run's
+// exit code, not the system's.
 TEST(Scripted, ConsoleInterruptsStopAtAnyMoment) {
     struct Row {
         const char* name;
@@ -595,6 +596,8 @@ TEST(Scripted, ConsoleInterruptsStopAtAnyMoment) {
         const StandInConfig standIn("[Vardel]\r\nCallLog=" + dir.FileUtf8(L"calls.log") + "\r\n" +
                                     row.delay + "\r\n" + kSlowReads);
         std::string recordedOnReturn;
+        std::optional<UINT> endedWith; // by the handler, Windows' time being up
+        platform::SetProcessEndHook([&](UINT exitCode) { endedWith = exitCode; });
         std::thread interrupt([&] {
             WaitUntil([&] {
                 return ReadFileBytes(dir.File(L"calls.log")).find(row.caughtIn) !=
@@ -611,7 +614,9 @@ TEST(Scripted, ConsoleInterruptsStopAtAnyMoment) {
                                   "/log:" + dir.FileUtf8(L"record.csv"), dir.FileUtf8(L"main.fdl")},
                                  dir.FileUtf8(L"tavro.ini"));
         interrupt.join();
+        platform::SetProcessEndHook(nullptr);
         EXPECT_EQ(exitCode, 1);
+        EXPECT_EQ(endedWith, row.event == CTRL_CLOSE_EVENT ? std::optional<UINT>(1) : std::nullopt);
         EXPECT_EQ(LibraryCalls(dir.File(L"calls.log"), "StartDownload").empty(),
                   row.event == CTRL_C_EVENT);
         const std::string record = row.event == CTRL_CLOSE_EVENT

@@ -3,6 +3,7 @@
 #include "memory_profile.h"
 #include "script/approved_list.h"
 #include "script/command_line.h"
+#include "script/ending_budget.h"
 #include "script/firmware_check.h"
 #include "script/outcomes.h"
 #include "script/progress_line.h"
@@ -276,6 +277,29 @@ TEST(ScriptSequence, EachCpmIsToldOnceWhoeverEndsTheSequence) {
     EXPECT_FALSE(sequence.BeginAttempt(1, 3, now));
     EXPECT_FALSE(sequence.End(false, "", now));
     EXPECT_EQ(sequence.ExitCode(), 4);
+}
+
+// The time Windows gives before it ends the process: the program ends itself
+// before, the record having had the most of it.
+TEST(ScriptSequence, EndingBudgetWithinTheTimeWindowsGives) {
+    using ms = std::chrono::milliseconds;
+    struct Row {
+        std::optional<ms> hungAppTimeout;
+        long long record, abort, total;
+    };
+    const Row rows[] = {{std::nullopt, 2250, 1125, 4500},
+                        {ms(5000), 2250, 1125, 4500},
+                        {ms(20000), 2250, 1125, 4500},
+                        {ms(2000), 875, 437, 1750},
+                        {ms(200), 0, 0, 0},
+                        {ms(-1), 0, 0, 0}};
+    for (const Row& row : rows) {
+        const script::EndingBudget budget = script::EndingBudgetFor(row.hungAppTimeout);
+        EXPECT_EQ(std::vector<long long>(
+                      {budget.recordWait.count(), budget.abortWait.count(), budget.total.count()}),
+                  std::vector<long long>({row.record, row.abort, row.total}))
+            << row.hungAppTimeout.value_or(ms(0)).count();
+    }
 }
 
 TEST(ScriptReport, RecordPathOfTheSettingsFile) {
