@@ -204,7 +204,17 @@ void ScriptedDownloads::WatchForStops() {
         },
         m_budget.total);
     platform::SessionWindow::Handlers handlers;
-    handlers.mayEnd = [this] { return m_run->SessionMayEnd(); };
+    // Windows waits only for a program that shows a window: it shows the
+    // reason why a run may not be cut. One without is ended soon after the
+    // question, whatever its answer, and is told no more: the question is
+    // the end.
+    handlers.mayEnd = [this, thread] {
+        if (platform::ProcessShowsAWindow()) {
+            return m_run->SessionMayEnd();
+        }
+        EndForTheSession(thread);
+        return true;
+    };
     handlers.sessionEnd = [this, thread](bool ending) {
         if (ending) {
             EndForTheSession(thread);

@@ -31,7 +31,28 @@ void SetBlockReason(HWND window, const std::string* reason) {
     }
 }
 
+// For EnumWindows: found (bool*) is set, and the search ended, at a visible
+// window of this process.
+BOOL CALLBACK IsShownWindowOfThisProcess(HWND window, LPARAM found) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    // A console's window is the console's, which Windows never waits for,
+    // though it may name this process as its owner.
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+        window != GetConsoleWindow()) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
+
+bool ProcessShowsAWindow() {
+    bool shows = false;
+    EnumWindows(IsShownWindowOfThisProcess, reinterpret_cast<LPARAM>(&shows));
+    return shows;
+}
 
 SessionEndBlock::SessionEndBlock(HWND window, const std::string& reason) : m_window(window) {
     if (m_window != nullptr) {

@@ -56,6 +56,12 @@ private:
     HANDLE m_made = nullptr; // set once the window has been made, or could not be
 };
 
+// Whether the process shows a window. Windows waits for the answer of one
+// that does, and shows the reason it gives for not ending yet; one that
+// shows none, a console program included, is ended soon after it was asked,
+// whatever it answers.
+bool ProcessShowsAWindow();
+
 // The class of that window, for whoever looks for it from outside.
 inline const wchar_t* const kSessionWindowClass = L"TavroDownloadSession";
 
