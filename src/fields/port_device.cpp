@@ -54,38 +54,74 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
     return parts;
 }
 
-bool IsHexId(const std::string& token, const char* prefix) {
-    return token.size() == 8 && token.compare(0, 4, prefix) == 0 &&
-           std::all_of(token.begin() + 4, token.end(),
+// "VID_0403" with prefix "VID_" and 4 digits.
+bool IsHexId(const std::string& token, const std::string& prefix, size_t digits) {
+    return token.size() == prefix.size() + digits && token.compare(0, prefix.size(), prefix) == 0 &&
+           std::all_of(token.begin() + static_cast<std::ptrdiff_t>(prefix.size()), token.end(),
                        [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
+// The serial number in FTDI's part "A12345A" of its bus's instance id: the
+// device's own, with the letter of the chip's channel appended ("A" on a
+// single channel chip, "A" to "D" on the FT2232 and FT4232). Shown without
+// that letter, as the device reports it, as USB\VID_0403&PID_6001\A12345
+// and the label on the adapter show it: a port reads the same under either
+// driver, and the channels of one chip share it. A part that does not end in
+// a channel letter after at least one character of its own is not of that
+// form: no serial number is guessed from it.
+std::string FtdiSerial(const std::string& serialAndChannel) {
+    if (serialAndChannel.size() < 2 || serialAndChannel.find('&') != std::string::npos) {
+        return {};
+    }
+    const char channel =
+        static_cast<char>(std::toupper(static_cast<unsigned char>(serialAndChannel.back())));
+    return channel >= 'A' && channel <= 'D'
+               ? serialAndChannel.substr(0, serialAndChannel.size() - 1)
+               : std::string();
+}
+
+// What an instance id tells of its device.
+struct InstanceId {
+    std::string usbIds; // "0403:6001"; empty when it names none
+    std::string serial; // as Windows wrote it; empty when it has none
+};
+
 // From "USB\VID_0403&PID_6001\A12345" (or FTDI's own bus,
 // "FTDIBUS\VID_0403+PID_6001+A12345A\0000"): the USB ids and the serial
-// number. An instance part with "&" was made up by Windows for a device
-// without a serial number. FTDI's bus adds the channel to the serial number,
-// so it is not shown from there.
-void ReadInstanceId(const std::string& instanceId, PortDevice& device) {
-    const std::vector<std::string> parts = Split(Upper(instanceId), "\\");
-    if (parts.size() != 3 || (parts[0] != "USB" && parts[0] != "FTDIBUS")) {
-        return;
+// number; ids compare without regard to case. A last part with "&" was made
+// up by Windows for a device without a serial number, and for each function
+// ("&MI_00") of a composite device.
+InstanceId ReadInstanceId(const std::string& text) {
+    InstanceId id;
+    const std::vector<std::string> parts = Split(text, "\\");
+    if (parts.size() != 3) {
+        return id;
     }
+    const std::string bus = Upper(parts[0]);
+    const bool ftdi = bus == "FTDIBUS";
+    if (bus != "USB" && !ftdi) {
+        return id;
+    }
+    const std::vector<std::string> tokens = Split(parts[1], ftdi ? "+" : "&");
     std::string vendor, product;
-    for (const std::string& token : Split(parts[1], "&+")) {
-        if (IsHexId(token, "VID_")) {
-            vendor = token.substr(4);
-        } else if (IsHexId(token, "PID_")) {
-            product = token.substr(4);
+    for (const std::string& token : tokens) {
+        const std::string upper = Upper(token);
+        if (IsHexId(upper, "VID_", 4)) {
+            vendor = upper.substr(4);
+        } else if (IsHexId(upper, "PID_", 4)) {
+            product = upper.substr(4);
         }
     }
     if (vendor.empty() || product.empty()) {
-        return;
+        return id;
     }
-    device.usbIds = vendor + ":" + product;
-    const std::string instance = Split(instanceId, "\\")[2]; // as Windows wrote it
-    if (parts[0] == "USB" && !instance.empty() && instance.find('&') == std::string::npos) {
-        device.serial = instance;
+    id.usbIds = vendor + ":" + product;
+    if (ftdi) {
+        id.serial = tokens.size() == 3 ? FtdiSerial(tokens[2]) : "";
+    } else if (parts[2].find('&') == std::string::npos) {
+        id.serial = parts[2];
     }
+    return id;
 }
 
 } // namespace
@@ -100,7 +136,9 @@ std::vector<PortDevice> PortDevicesOf(const std::vector<platform::SerialDeviceEn
         }
         device.name = NameWithoutPort(entry.friendlyName, device.port);
         device.manufacturer = entry.manufacturer;
-        ReadInstanceId(entry.instanceId, device);
+        const InstanceId id = ReadInstanceId(entry.instanceId);
+        device.usbIds = id.usbIds;
+        device.serial = id.serial;
         devices.push_back(device);
     }
     return devices;

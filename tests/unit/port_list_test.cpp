@@ -51,9 +51,15 @@ TEST(PortDevices, NamesAndInstanceIds) {
          "5|Bluetooth link (COM6)"},
         {{"COM17", "USB Serial Device (COM17)", "", "USB\\VID_2341&PID_0043\\75735353038351E0E1A1"},
          "17|USB Serial Device|USB 2341:0043|serial 75735353038351E0E1A1"},
-        // FTDI's own bus appends the channel to the serial number.
+        // FTDI's own bus appends the chip's channel to the serial number; a
+        // part that is no serial number and channel gives none.
         {{"COM8", "USB Serial Port (COM8)", "FTDI", "FTDIBUS\\VID_0403+PID_6015+DN01ABCDA\\0000"},
-         "8|USB Serial Port|FTDI|USB 0403:6015"},
+         "8|USB Serial Port|FTDI|USB 0403:6015|serial DN01ABCD"},
+        {{"COM9", "B (COM9)", "", "ftdibus\\vid_0403+pid_6010+ft4zk9b\\0000"},
+         "9|B|USB 0403:6010|serial ft4zk9"},
+        {{"COM10", "", "", "FTDIBUS\\VID_0403+PID_6001+A1234E\\0000"}, "10|USB 0403:6001"},
+        {{"COM12", "", "", "FTDIBUS\\VID_0403+PID_6001+7&1A&0&2A\\0000"}, "12|USB 0403:6001"},
+        {{"COM11", "", "", "USB\\VID_0403&PID_600\\A12345"}, "11"},
     };
     for (const auto& [entry, told] : rows) {
         const auto devices = fields::PortDevicesOf({entry});
