@@ -82,6 +82,7 @@ std::string FtdiSerial(const std::string& serialAndChannel) {
 
 // What an instance id tells of its device.
 struct InstanceId {
+    std::string bus;    // "USB", "FTDIBUS", "ACPI": upper case
     std::string usbIds; // "0403:6001"; empty when it names none
     std::string serial; // as Windows wrote it; empty when it has none
 };
@@ -97,9 +98,9 @@ InstanceId ReadInstanceId(const std::string& text) {
     if (parts.size() != 3) {
         return id;
     }
-    const std::string bus = Upper(parts[0]);
-    const bool ftdi = bus == "FTDIBUS";
-    if (bus != "USB" && !ftdi) {
+    id.bus = Upper(parts[0]);
+    const bool ftdi = id.bus == "FTDIBUS";
+    if (id.bus != "USB" && !ftdi) {
         return id;
     }
     const std::vector<std::string> tokens = Split(parts[1], ftdi ? "+" : "&");
@@ -124,6 +125,23 @@ InstanceId ReadInstanceId(const std::string& text) {
     return id;
 }
 
+// The USB ids and serial number of an entry's device. A function of a
+// composite device ("&MI_00") and a port of FTDI's bus are children of the
+// USB device that holds the serial number; what that device reports stands
+// before what the child's id says. The parent counts only when it is a USB
+// device with the same ids: the hub a plain adapter sits on does not, and a
+// function's parent that is another function gives no more than its ids.
+// An id of another bus names no ids to compare and takes a USB parent's; a
+// USB id that names none is broken and takes nothing.
+void ReadIds(const platform::SerialDeviceEntry& entry, PortDevice& device) {
+    const InstanceId own = ReadInstanceId(entry.instanceId);
+    const InstanceId parent = ReadInstanceId(entry.parentInstanceId);
+    const bool sameDevice = parent.bus == "USB" && (parent.usbIds == own.usbIds ||
+                                                    (own.usbIds.empty() && own.bus != "USB"));
+    device.usbIds = sameDevice ? parent.usbIds : own.usbIds;
+    device.serial = sameDevice && !parent.serial.empty() ? parent.serial : own.serial;
+}
+
 } // namespace
 
 std::vector<PortDevice> PortDevicesOf(const std::vector<platform::SerialDeviceEntry>& entries) {
@@ -136,9 +154,7 @@ std::vector<PortDevice> PortDevicesOf(const std::vector<platform::SerialDeviceEn
         }
         device.name = NameWithoutPort(entry.friendlyName, device.port);
         device.manufacturer = entry.manufacturer;
-        const InstanceId id = ReadInstanceId(entry.instanceId);
-        device.usbIds = id.usbIds;
-        device.serial = id.serial;
+        ReadIds(entry, device);
         devices.push_back(device);
     }
     return devices;

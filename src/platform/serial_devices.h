@@ -12,6 +12,10 @@ struct SerialDeviceEntry {
     std::string friendlyName; // "USB Serial Port (COM3)"; else its description
     std::string manufacturer; // "FTDI"
     std::string instanceId;   // "USB\VID_0403&PID_6001\A12345"
+    // Its parent's: for "USB\VID_2341&PID_8036&MI_00\6&1234ABCD&0&0000", a
+    // function of a composite device, "USB\VID_2341&PID_8036\85736323838351F0B1C1".
+    // Empty when Windows cannot tell.
+    std::string parentInstanceId;
 };
 
 // The present devices of the Ports class (SetupAPI). Empty when Windows
