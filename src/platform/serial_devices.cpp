@@ -4,7 +4,7 @@
 #include "platform/text.h"
 
 #include <windows.h>
-#include <cfgmgr32.h> // MAX_DEVICE_ID_LEN
+#include <cfgmgr32.h>
 #include <setupapi.h>
 // GUID_DEVCLASS_PORTS is defined here, once, rather than taken from a library.
 #include <initguid.h>
@@ -13,7 +13,8 @@
 namespace platform {
 namespace {
 
-// SetupAPI, loaded the first time the ports' devices are asked for.
+// SetupAPI and the configuration manager, loaded the first time the ports'
+// devices are asked for.
 struct SetupApi {
     decltype(SetupDiGetClassDevsW)* getClassDevs =
         TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiGetClassDevsW);
@@ -27,6 +28,10 @@ struct SetupApi {
         TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiGetDeviceInstanceIdW);
     decltype(SetupDiDestroyDeviceInfoList)* destroyList =
         TAVRO_SYSTEM_FUNCTION(L"setupapi.dll", SetupDiDestroyDeviceInfoList);
+    // For the device's parent; without them the devices are listed all the same.
+    decltype(CM_Get_Parent)* getParent = TAVRO_SYSTEM_FUNCTION(L"cfgmgr32.dll", CM_Get_Parent);
+    decltype(CM_Get_Device_IDW)* getDeviceId =
+        TAVRO_SYSTEM_FUNCTION(L"cfgmgr32.dll", CM_Get_Device_IDW);
 
     bool Complete() const {
         return getClassDevs && enumDeviceInfo && getProperty && openDevRegKey && getInstanceId &&
@@ -71,6 +76,18 @@ std::wstring InstanceId(HDEVINFO list, SP_DEVINFO_DATA& device) {
     return Api().getInstanceId(list, &device, id, MAX_DEVICE_ID_LEN + 1, nullptr) ? id : L"";
 }
 
+// The instance id of the device's parent: for a function of a composite
+// USB device, or a port of FTDI's bus, the USB device. Empty when Windows
+// cannot tell.
+std::wstring ParentInstanceId(const SP_DEVINFO_DATA& device) {
+    DEVINST parent = 0;
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {}; // the last one stays zero
+    const bool found = Api().getParent && Api().getDeviceId &&
+                       Api().getParent(&parent, device.DevInst, 0) == CR_SUCCESS &&
+                       Api().getDeviceId(parent, id, MAX_DEVICE_ID_LEN, 0) == CR_SUCCESS;
+    return found ? id : L"";
+}
+
 std::vector<SerialDeviceEntry> Entries(HDEVINFO list) {
     std::vector<SerialDeviceEntry> entries;
     SP_DEVINFO_DATA device = {};
@@ -83,6 +100,7 @@ std::vector<SerialDeviceEntry> Entries(HDEVINFO list) {
             Narrow(name.empty() ? TextProperty(list, device, SPDRP_DEVICEDESC) : name);
         entry.manufacturer = Narrow(TextProperty(list, device, SPDRP_MFG));
         entry.instanceId = Narrow(InstanceId(list, device));
+        entry.parentInstanceId = Narrow(ParentInstanceId(device));
         entries.push_back(entry);
     }
     return entries;
