@@ -6,9 +6,13 @@
 #include <windows.h>
 #include <cfgmgr32.h>
 #include <setupapi.h>
-// GUID_DEVCLASS_PORTS is defined here, once, rather than taken from a library.
+// GUID_DEVCLASS_PORTS and _MODEM are defined here, once, rather than taken
+// from a library.
 #include <initguid.h>
 #include <devguid.h>
+
+#include <initializer_list>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -56,19 +60,36 @@ std::wstring TextProperty(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property
     return text;
 }
 
-// PortName of the device's own key ("Device Parameters").
-std::wstring PortName(HDEVINFO list, SP_DEVINFO_DATA& device) {
-    const HKEY key = Api().openDevRegKey(list, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+// A short text value of the device's own key ("Device Parameters",
+// DIREG_DEV) or its driver's (DIREG_DRV); empty when it has none.
+std::wstring KeyText(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD keyType,
+                     const wchar_t* valueName) {
+    const HKEY key = Api().openDevRegKey(list, &device, DICS_FLAG_GLOBAL, 0, keyType, KEY_READ);
     if (key == INVALID_HANDLE_VALUE) {
         return {};
     }
-    wchar_t name[64] = {};
+    wchar_t text[64] = {};
     DWORD type = 0;
-    DWORD size = sizeof name - sizeof(wchar_t); // the value need not end with a zero
+    DWORD size = sizeof text - sizeof(wchar_t); // the value need not end with a zero
     const LONG result =
-        RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size);
+        RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
     RegCloseKey(key);
-    return result == ERROR_SUCCESS && type == REG_SZ ? name : L"";
+    return result == ERROR_SUCCESS && type == REG_SZ ? text : L"";
+}
+
+// "COM3": the PortName of the device's own key, as a port and most modems
+// have it; a modem that sits on a port may name it AttachedTo instead, in
+// its driver's key or, with some drivers, its own.
+std::wstring PortName(HDEVINFO list, SP_DEVINFO_DATA& device) {
+    const std::pair<DWORD, const wchar_t*> places[] = {
+        {DIREG_DEV, L"PortName"}, {DIREG_DRV, L"AttachedTo"}, {DIREG_DEV, L"AttachedTo"}};
+    for (const auto& [keyType, valueName] : places) {
+        const std::wstring name = KeyText(list, device, keyType, valueName);
+        if (!name.empty()) {
+            return name;
+        }
+    }
+    return {};
 }
 
 std::wstring InstanceId(HDEVINFO list, SP_DEVINFO_DATA& device) {
@@ -88,8 +109,7 @@ std::wstring ParentInstanceId(const SP_DEVINFO_DATA& device) {
     return found ? id : L"";
 }
 
-std::vector<SerialDeviceEntry> Entries(HDEVINFO list) {
-    std::vector<SerialDeviceEntry> entries;
+void AddEntries(HDEVINFO list, std::vector<SerialDeviceEntry>& entries) {
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof device;
     for (DWORD i = 0; Api().enumDeviceInfo(list, i, &device); ++i) {
@@ -103,7 +123,6 @@ std::vector<SerialDeviceEntry> Entries(HDEVINFO list) {
         entry.parentInstanceId = Narrow(ParentInstanceId(device));
         entries.push_back(entry);
     }
-    return entries;
 }
 
 } // namespace
@@ -112,12 +131,16 @@ std::vector<SerialDeviceEntry> ListSerialDevices() {
     if (!Api().Complete()) {
         return {}; // the ports are still listed, without their devices' names
     }
-    const HDEVINFO list = Api().getClassDevs(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
-    if (list == INVALID_HANDLE_VALUE) {
-        return {};
+    // The ports first: a modem on a port names it as well, and a port named
+    // twice keeps its first device.
+    std::vector<SerialDeviceEntry> entries;
+    for (const GUID* deviceClass : {&GUID_DEVCLASS_PORTS, &GUID_DEVCLASS_MODEM}) {
+        const HDEVINFO list = Api().getClassDevs(deviceClass, nullptr, nullptr, DIGCF_PRESENT);
+        if (list != INVALID_HANDLE_VALUE) {
+            AddEntries(list, entries);
+            Api().destroyList(list);
+        }
     }
-    std::vector<SerialDeviceEntry> entries = Entries(list);
-    Api().destroyList(list);
     return entries;
 }
 

@@ -5,10 +5,10 @@
 
 namespace platform {
 
-// A device of Windows' Ports class as its device list holds it, in the
-// words Windows uses; what they mean is the port rules' business.
+// A device of Windows' Ports or Modem class as its device list holds it, in
+// the words Windows uses; what they mean is the port rules' business.
 struct SerialDeviceEntry {
-    std::string portName;     // "COM3" (the device's PortName value), "LPT1"
+    std::string portName;     // "COM3" (PortName, or a modem's AttachedTo), "LPT1"
     std::string friendlyName; // "USB Serial Port (COM3)"; else its description
     std::string manufacturer; // "FTDI"
     std::string instanceId;   // "USB\VID_0403&PID_6001\A12345"
@@ -18,7 +18,8 @@ struct SerialDeviceEntry {
     std::string parentInstanceId;
 };
 
-// The present devices of the Ports class (SetupAPI). Empty when Windows
+// The present devices of the Ports class, then of the Modem class (many USB
+// devices and phones install as modems), from SetupAPI. Empty when Windows
 // cannot tell; it never fails otherwise.
 std::vector<SerialDeviceEntry> ListSerialDevices();
 
