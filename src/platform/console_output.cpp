@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 namespace platform {
 namespace {
@@ -139,6 +138,13 @@ struct ConsoleOutput::Writer {
     }
 };
 
+DWORD WINAPI ConsoleOutput::Serve(void* kept) {
+    const std::unique_ptr<std::shared_ptr<Writer>> writer(
+        static_cast<std::shared_ptr<Writer>*>(kept));
+    (*writer)->Serve();
+    return 0;
+}
+
 ConsoleOutput::ConsoleOutput()
     : ConsoleOutput(GetStdHandle(STD_OUTPUT_HANDLE), GetConsoleOutputCP()) {}
 
@@ -154,7 +160,14 @@ ConsoleOutput::ConsoleOutput(HANDLE handle, UINT consoleCodePage) {
     m_writer->hook = hook;
     // The thread keeps what it shares: it may still be held up in a write
     // when this object is gone.
-    std::thread([writer = m_writer] { writer->Serve(); }).detach();
+    auto* kept = new std::shared_ptr<Writer>(m_writer);
+    const HANDLE thread = CreateThread(nullptr, 0, Serve, kept, 0, nullptr);
+    if (thread == nullptr) {
+        delete kept;
+        m_writer.reset();
+        return;
+    }
+    CloseHandle(thread);
 }
 
 ConsoleOutput::~ConsoleOutput() {

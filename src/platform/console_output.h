@@ -47,6 +47,8 @@ public:
     struct Writer; // the thread and what it shares with the writers
 
 private:
+    static DWORD WINAPI Serve(void* kept);
+
     std::shared_ptr<Writer> m_writer;
 };
 
