@@ -34,6 +34,8 @@ struct RunFacts {
     // The text names one of several attempts at the CPM: the console shows
     // it after a success too.
     bool namesAttempt = false;
+    int attempt = 0; // which attempt at the CPM, of attempts; 0: not an attempt (not run, refused)
+    int attempts = 0;
     double seconds = 0;
     // For the record only.
     std::string computer, user;

@@ -88,6 +88,8 @@ int Sequence::ExitCode() const {
 // Every attempt is told; with several, its text names which one it was.
 RunFacts Sequence::Facts(const DownloadSettings& settings, const run::RunResult& result) const {
     RunFacts facts = FactsOf(settings, result, m_text);
+    facts.attempt = m_nAttempt;
+    facts.attempts = m_nAttempts;
     if (m_nAttempts > 1) {
         facts.text = AttemptText(m_nAttempt, m_nAttempts, facts.text, m_text);
         facts.namesAttempt = true;
