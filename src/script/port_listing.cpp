@@ -12,25 +12,27 @@ bool IsOffered(uint16_t portMask, int port) {
     return port >= 1 && port <= 16 && (portMask & (1u << (port - 1))) != 0;
 }
 
-std::string PortLine(int port, const fields::PortDevice* device, const platform::TextLookup& text) {
-    std::string line = "COM" + std::to_string(port);
-    if (device != nullptr) {
-        for (const std::string& field : fields::DescriptionFields(*device, text)) {
+std::string PortLine(const PortRow& row, const platform::TextLookup& text) {
+    std::string line = "COM" + std::to_string(row.port);
+    if (row.device) {
+        for (const std::string& field : fields::DescriptionFields(*row.device, text)) {
             line += "  " + field;
         }
     }
-    return line;
+    return row.offered ? line : line + "  " + text(IDS_PORT_NOT_OFFERED);
 }
 
 } // namespace
 
-std::vector<std::string> PortListing(uint16_t portMask,
-                                     const std::vector<fields::PortDevice>& devices,
-                                     const platform::TextLookup& text) {
-    std::vector<std::string> lines;
+std::vector<PortRow> PortRows(uint16_t portMask, const std::vector<fields::PortDevice>& devices) {
+    std::vector<PortRow> rows;
     for (int port = 1; port <= 16; ++port) {
         if (IsOffered(portMask, port)) {
-            lines.push_back(PortLine(port, fields::FindPortDevice(devices, port), text));
+            PortRow row{port, true, std::nullopt};
+            if (const fields::PortDevice* device = fields::FindPortDevice(devices, port)) {
+                row.device = *device;
+            }
+            rows.push_back(row);
         }
     }
     std::vector<fields::PortDevice> notOffered;
@@ -40,7 +42,17 @@ std::vector<std::string> PortListing(uint16_t portMask,
         notOffered.begin(), notOffered.end(),
         [](const fields::PortDevice& a, const fields::PortDevice& b) { return a.port < b.port; });
     for (const fields::PortDevice& device : notOffered) {
-        lines.push_back(PortLine(device.port, &device, text) + "  " + text(IDS_PORT_NOT_OFFERED));
+        rows.push_back(PortRow{device.port, false, device});
+    }
+    return rows;
+}
+
+std::vector<std::string> PortListing(uint16_t portMask,
+                                     const std::vector<fields::PortDevice>& devices,
+                                     const platform::TextLookup& text) {
+    std::vector<std::string> lines;
+    for (const PortRow& row : PortRows(portMask, devices)) {
+        lines.push_back(PortLine(row, text));
     }
     return lines;
 }

@@ -2,12 +2,19 @@
 
 #include "fields/port_device.h"
 #include "platform/string_table.h"
+#include "script/report_events.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace script {
+
+// The COM ports of /ports, in the order every form of the listing shows them:
+// each port the library offers (bit n-1 of portMask for COMn), in port order,
+// with Windows' device if it describes one; then each port Windows knows that
+// the library does not offer, in port order.
+std::vector<PortRow> PortRows(uint16_t portMask, const std::vector<fields::PortDevice>& devices);
 
 // TavroDownload.com /ports: one line per port the library offers (bit n-1 of
 // portMask for COMn), in port order, with what Windows tells of its device
