@@ -12,6 +12,7 @@ set -uo pipefail
 
 packages=(
     cmake make g++ git googletest                       # native build and unit tests
+    nlohmann-json3-dev                                  # the JSON parser the unit tests read /json lines with
     mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix   # 32-bit Windows cross build
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix         # its 64-bit twin
     wine wine64 fonts-wine wine32:i386                   # running them (64- and 32-bit Wine)
