@@ -7,19 +7,19 @@
 #include "res/resource.h"
 #include "script/outcomes.h"
 #include "script/port_listing.h"
-#include "script/report_lines.h"
 
-int ListPorts(const platform::ConsoleOutput& console) {
+int ListPorts(script::ReportSink& report) {
     download::DownloadLibrary library;
     uint16_t portMask = 0;
     if (!library.Bind(portMask)) {
-        console.WriteLine(script::OneLine(platform::ResourceText(IDS_LIBRARY_MISSING)));
-        return script::ExitCode(run::Outcome::LibraryMissing);
+        script::RunFacts facts;
+        facts.outcome = script::OutcomeWord(run::Outcome::LibraryMissing, platform::ResourceText);
+        facts.text = script::OneLine(platform::ResourceText(IDS_LIBRARY_MISSING));
+        const int exitCode = script::ExitCode(run::Outcome::LibraryMissing);
+        report.Refused(facts, exitCode);
+        return exitCode;
     }
-    const std::vector<fields::PortDevice> devices =
-        fields::PortDevicesOf(platform::ListSerialDevices());
-    for (const std::string& line : script::PortListing(portMask, devices, platform::ResourceText)) {
-        console.WriteLine(line);
-    }
+    report.PortsListed(
+        script::PortRows(portMask, fields::PortDevicesOf(platform::ListSerialDevices())));
     return 0;
 }

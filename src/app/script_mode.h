@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-// A start with switches (TavroDownload.com /download ...): downloads for a
-// script or a production line, without the main window, each run told on the
-// console and in the download record. Never waits for a person unless /wait
-// asks for it; never writes the settings file. Returns the exit code.
+// A start with switches (TavroDownload.com /download ..., /ports, /version,
+// /?): downloads for a script or a production line without the main window,
+// the COM ports or the versions, told on the console, in the download record
+// or as JSON lines. Returns the exit code.
 int RunScriptedDownloads(const std::vector<std::string>& arguments,
                          const std::string& settingsPath);

@@ -31,22 +31,24 @@ std::string WhyNotLoaded(const download::DownloadLibrary& library) {
 
 } // namespace
 
-VersionReport ReportVersions() {
-    VersionReport report;
-    report.text = platform::ApplicationName() + " " +
-                  platform::VersionInfo(platform::ModulePath()).Value(L"ProductVersion") + "\n";
+script::VersionFacts ReportVersions() {
+    script::VersionFacts facts;
+    facts.program = platform::VersionInfo(platform::ModulePath()).Value(L"ProductVersion");
+    facts.text = platform::ApplicationName() + " " + facts.program + "\n";
     download::DownloadLibrary library;
-    report.libraryLoaded = library.Load();
-    if (!report.libraryLoaded) {
-        report.text += WhyNotLoaded(library);
-        return report;
+    facts.libraryLoaded = library.Load();
+    if (!facts.libraryLoaded) {
+        facts.text += WhyNotLoaded(library);
+        return facts;
     }
-    const std::string version = platform::VersionInfo(library.Path()).FileVersion();
-    report.text +=
-        platform::FormatText(ResourceText(IDS_VERSION_LIBRARY),
-                             {platform::Narrow(library.Path()),
-                              version.empty() ? ResourceText(IDS_VERSION_NO_FILE_VERSION) : version,
-                              ResourceText(library.IsSimulator() ? IDS_VERSION_SIMULATOR_YES
-                                                                 : IDS_VERSION_SIMULATOR_NO)});
-    return report;
+    facts.libraryPath = platform::Narrow(library.Path());
+    facts.libraryVersion = platform::VersionInfo(library.Path()).FileVersion();
+    facts.simulator = library.IsSimulator();
+    facts.text += platform::FormatText(
+        ResourceText(IDS_VERSION_LIBRARY),
+        {facts.libraryPath,
+         facts.libraryVersion.empty() ? ResourceText(IDS_VERSION_NO_FILE_VERSION)
+                                      : facts.libraryVersion,
+         ResourceText(facts.simulator ? IDS_VERSION_SIMULATOR_YES : IDS_VERSION_SIMULATOR_NO)});
+    return facts;
 }

@@ -59,6 +59,18 @@ void DownloadRecord::WriteNow(std::vector<script::RunFacts> lines, DWORD waitMs)
     Append(text, waitMs);
 }
 
+void DownloadRecord::SequenceEnded(const std::vector<script::RunFacts>& lines,
+                                   const script::SequenceSummary&,
+                                   std::optional<std::chrono::milliseconds> hurry) {
+    if (hurry) {
+        WriteNow(lines, static_cast<DWORD>(hurry->count()));
+        return;
+    }
+    for (const script::RunFacts& facts : lines) {
+        Write(facts);
+    }
+}
+
 void DownloadRecord::SetCheckedFile(std::optional<script::CheckedFile> checked) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_checked = std::move(checked);

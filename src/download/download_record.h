@@ -2,10 +2,12 @@
 
 #include "run/run_result.h"
 #include "script/firmware_check.h"
+#include "script/report_events.h"
 #include "script/report_lines.h"
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -20,8 +22,9 @@ run::UtcTime UtcNow();
 // The download record, for traceability: which firmware went into which CPM,
 // when and by whom. One CSV line per run, appended to a file that the
 // program on other benches may append to at the same time. Its lines may
-// come from several threads.
-class DownloadRecord {
+// come from several threads. As a sink it records every attempt, every CPM
+// not run and every refusal.
+class DownloadRecord : public script::ReportSink {
 public:
     using FailureNotice = std::function<void(const std::string& text)>;
 
@@ -39,6 +42,13 @@ public:
     // The file checked before the runs, whose lines take its size, hash and
     // approved name from the check instead of reading it again; nothing: none.
     void SetCheckedFile(std::optional<script::CheckedFile> checked);
+
+    void RunEnded(const script::RunFacts& facts) override { Write(facts); }
+    // In a hurry, in one write, before any other sink is told.
+    void SequenceEnded(const std::vector<script::RunFacts>& lines,
+                       const script::SequenceSummary& summary,
+                       std::optional<std::chrono::milliseconds> hurry) override;
+    void Refused(const script::RunFacts& facts, int) override { Write(facts); }
 
 private:
     // mayHash: the file may be read for its hash when it is not known yet.

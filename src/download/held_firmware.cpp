@@ -12,9 +12,10 @@ const uint64_t kMaxListBytes = 16u << 20;
 } // namespace
 
 std::string HeldFirmware::Check(const std::string& file, const std::string& expectedSha256,
-                                const std::string& listPath) {
+                                const std::string& listPath, bool hashAnyway) {
     Release();
-    if (!script::NeedsCheck(expectedSha256, listPath)) {
+    const bool needed = script::NeedsCheck(expectedSha256, listPath);
+    if (!needed && !hashAnyway) {
         return "";
     }
     script::FirmwareCheck check;
@@ -28,7 +29,8 @@ std::string HeldFirmware::Check(const std::string& file, const std::string& expe
         const platform::FileDigest& digest = m_file.Digest();
         check.sha256 = script::HexText(digest.sha256.data(), digest.sha256.size());
     }
-    const script::FirmwareVerdict verdict = script::JudgeFirmware(check, platform::ResourceText);
+    const script::FirmwareVerdict verdict =
+        needed ? script::JudgeFirmware(check, platform::ResourceText) : script::FirmwareVerdict{};
     if (check.sha256) {
         m_checked = script::CheckedFile{check.file, m_file.Digest().size, *check.sha256,
                                         verdict.approvedName};

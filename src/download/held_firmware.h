@@ -18,8 +18,9 @@ public:
     // or the approved list (listPath) asks for it; without either nothing is
     // held and any file passes. Returns why the file must not be downloaded,
     // "" when it may be.
+    // hashAnyway: hashed and held all the same, for whoever tells of the file.
     std::string Check(const std::string& file, const std::string& expectedSha256,
-                      const std::string& listPath);
+                      const std::string& listPath, bool hashAnyway = false);
     // What the record says of the file hashed by the last check; nothing
     // when none was.
     const std::optional<script::CheckedFile>& Checked() const { return m_checked; }

@@ -145,8 +145,9 @@ DWORD WINAPI ConsoleOutput::Serve(void* kept) {
     return 0;
 }
 
-ConsoleOutput::ConsoleOutput()
-    : ConsoleOutput(GetStdHandle(STD_OUTPUT_HANDLE), GetConsoleOutputCP()) {}
+ConsoleOutput::ConsoleOutput(Stream stream)
+    : ConsoleOutput(GetStdHandle(stream == Stream::Error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE),
+                    GetConsoleOutputCP()) {}
 
 ConsoleOutput::ConsoleOutput(HANDLE handle, UINT consoleCodePage) {
     const ConsoleWriteHook& hook = Hook();

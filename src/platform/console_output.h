@@ -21,7 +21,8 @@ namespace platform {
 // or a line took its place before it went out. Lines may come from any thread.
 class ConsoleOutput {
 public:
-    ConsoleOutput(); // the standard output
+    enum class Stream { Output, Error };
+    explicit ConsoleOutput(Stream stream = Stream::Output); // a standard handle
     // A file or pipe written as the standard output would be, for a process
     // whose console has that output code page (0: no console).
     ConsoleOutput(HANDLE handle, UINT consoleCodePage);

@@ -112,6 +112,9 @@ bool* FlagOf(Request& r, const std::string& name) {
     if (name == "simulate") {
         return &r.simulate;
     }
+    if (name == "json") {
+        return &r.json;
+    }
     if (name == "?") {
         return &r.help;
     }

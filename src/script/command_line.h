@@ -28,6 +28,7 @@ struct Request {
     bool quiet = false;
     bool keepGoing = false;
     bool simulate = false; // the library must be the simulator, and may be
+    bool json = false;     // the standard output carries JSON lines only
 };
 
 // Either a request or the message that refuses the command line; the message

@@ -12,6 +12,8 @@ bool IsOffered(uint16_t portMask, int port) {
     return port >= 1 && port <= 16 && (portMask & (1u << (port - 1))) != 0;
 }
 
+} // namespace
+
 std::string PortLine(const PortRow& row, const platform::TextLookup& text) {
     std::string line = "COM" + std::to_string(row.port);
     if (row.device) {
@@ -21,8 +23,6 @@ std::string PortLine(const PortRow& row, const platform::TextLookup& text) {
     }
     return row.offered ? line : line + "  " + text(IDS_PORT_NOT_OFFERED);
 }
-
-} // namespace
 
 std::vector<PortRow> PortRows(uint16_t portMask, const std::vector<fields::PortDevice>& devices) {
     std::vector<PortRow> rows;

@@ -24,4 +24,8 @@ std::vector<std::string> PortListing(uint16_t portMask,
                                      const std::vector<fields::PortDevice>& devices,
                                      const platform::TextLookup& text);
 
+// A row of that listing: "COM17  USB-SERIAL CH340  wch.cn  USB 1A86:7523  not
+// offered by Vardel.dll".
+std::string PortLine(const PortRow& row, const platform::TextLookup& text);
+
 } // namespace script

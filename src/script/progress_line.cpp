@@ -28,4 +28,19 @@ std::string ProgressLine(const Progress& p) {
            run::FormatSpan(p.seconds);
 }
 
+void ProgressLineSink::RunProgressed(const RunProgress& e) {
+    Progress progress;
+    progress.cpm = e.cpm;
+    progress.attempt = e.attempt;
+    progress.attempts = e.attempts;
+    progress.phase = e.phase;
+    progress.status = e.status;
+    progress.seconds = std::chrono::duration_cast<std::chrono::seconds>(e.elapsed).count();
+    std::string line = ProgressLine(progress);
+    if (line != m_shown) {
+        m_show(line);
+        m_shown = std::move(line);
+    }
+}
+
 } // namespace script

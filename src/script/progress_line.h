@@ -1,5 +1,8 @@
 #pragma once
 
+#include "script/report_events.h"
+
+#include <functional>
 #include <string>
 
 namespace script {
@@ -22,5 +25,20 @@ const char* PhaseWords(int phase);
 // "CPM 5 (3 of 7)  Prog CPR Flash  42 %  00:31", or with several attempts
 // "CPM 5 (3 of 7), attempt 2 of 3  Prog CPR Flash  42 %  00:31".
 std::string ProgressLine(const Progress& progress);
+
+// The progress line as a sink: handed to show each time what it says has
+// changed. Runs' thread only.
+class ProgressLineSink : public ReportSink {
+public:
+    using Show = std::function<void(const std::string& utf8)>;
+    explicit ProgressLineSink(Show show) : m_show(std::move(show)) {}
+
+    void RunStarted(const RunStart&) override { m_shown.clear(); }
+    void RunProgressed(const RunProgress& e) override;
+
+private:
+    const Show m_show;
+    std::string m_shown;
+};
 
 } // namespace script

@@ -61,6 +61,18 @@ RunFacts FactsOf(const DownloadSettings& settings, const run::RunResult& result,
     return f;
 }
 
+RunFacts RequestFacts(const Request& request, run::Outcome outcome, const std::string& text,
+                      const std::string& file, const platform::TextLookup& lookup) {
+    RunFacts facts;
+    facts.port = request.port.value_or(0);
+    facts.address = request.addressText;
+    facts.target = request.target ? run::ShortTargetName(*request.target) : "";
+    facts.file = file;
+    facts.outcome = OutcomeWord(outcome, lookup);
+    facts.text = OneLine(text);
+    return facts;
+}
+
 std::string IsoUtc(const run::UtcTime& t) {
     return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + "T" +
            TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second) + "Z";

@@ -49,6 +49,12 @@ struct RunFacts {
 RunFacts FactsOf(const DownloadSettings& settings, const run::RunResult& result,
                  const platform::TextLookup& text);
 
+struct Request;
+// A request refused or stopped before its CPMs were known, as a line of its
+// own: the port, addresses and target it names, and the file (full path).
+RunFacts RequestFacts(const Request& request, run::Outcome outcome, const std::string& text,
+                      const std::string& file, const platform::TextLookup& lookup);
+
 // "2025-01-31T13:02:07Z"
 std::string IsoUtc(const run::UtcTime& time);
 // A message's lines joined by blanks.

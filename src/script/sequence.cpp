@@ -74,8 +74,10 @@ std::optional<Sequence::Ending> Sequence::End(bool stopped, const std::string& c
         m_outcomes.push_back(notRun.outcome);
     }
     m_nExitCode = WorstExitCode(m_outcomes);
+    ending.summary.outcomes = m_outcomes;
+    ending.summary.exitCode = m_nExitCode;
     if (m_addresses.size() > 1) {
-        ending.summary = SummaryLine(m_outcomes, m_text);
+        ending.summary.line = SummaryLine(m_outcomes, m_text);
     }
     return ending;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/string_table.h"
 #include "run/run_result.h"
+#include "script/report_events.h"
 #include "script/report_lines.h"
 #include "settings/download_settings.h"
 
@@ -27,10 +28,11 @@ public:
         Clock::time_point steady;
     };
     // The lines that end the sequence: an attempt cut short, then the CPMs
-    // not reached; the summary after a sequence of several CPMs, else "".
+    // not reached; then what became of every CPM (its line only after a
+    // sequence of several CPMs, else "").
     struct Ending {
         std::vector<RunFacts> lines;
-        std::string summary;
+        SequenceSummary summary;
     };
 
     // settings: those of every CPM but its address.

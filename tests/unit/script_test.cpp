@@ -272,7 +272,7 @@ TEST(ScriptSequence, EachCpmIsToldOnceWhoeverEndsTheSequence) {
     EXPECT_EQ(ending->lines[0].address + " " + ending->lines[0].text,
               "5 attempt 2 of 3: The session ended.");
     EXPECT_EQ(ending->lines[1].address + " " + ending->lines[1].outcome, "7 not run");
-    EXPECT_EQ(ending->summary, "3 CPMs: 0 downloaded, 2 not downloaded, 1 not run. Exit code 4.");
+    EXPECT_EQ(ending->summary.line, "3 CPMs: 0 downloaded, 2 not downloaded, 1 not run. Exit code 4.");
     EXPECT_FALSE(sequence.EndAttempt(settings, result)); // the run's own end, later
     EXPECT_FALSE(sequence.BeginAttempt(1, 3, now));
     EXPECT_FALSE(sequence.End(false, "", now));
