@@ -1,6 +1,6 @@
 # The release ZIP: the program and its console twin with its help page, the simulator DLLs in a
 # folder of their own (the maker's DLLs go beside the exe to flash devices),
-# sample firmware, README and licence.
+# sample firmware, README, licence and the JSON stream's schema.
 # Made by: cmake --build --preset windows --target package
 # The release is the 32-bit ZIP (win32): only a 32-bit program can load the
 # maker's 32-bit DLLs. The windows64 preset makes a win64 ZIP beside it, with
@@ -11,6 +11,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/help/TavroDownload.html
               ${PROJECT_SOURCE_DIR}/README.md
               ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION .)
+# The JSON stream's schema, which a plant's system is written against.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/json-events.md DESTINATION docs)
 install(TARGETS Vardel Ostrel RUNTIME DESTINATION simulator LIBRARY DESTINATION simulator)
 install(FILES ${PROJECT_SOURCE_DIR}/vardel/README.md ${PROJECT_SOURCE_DIR}/vardel/Vardel.ini
         DESTINATION simulator)

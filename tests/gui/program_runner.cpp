@@ -69,14 +69,18 @@ ProgramRun::ProgramRun(const std::wstring& folder, const std::wstring& arguments
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    HANDLE output = INVALID_HANDLE_VALUE;
+    HANDLE output = INVALID_HANDLE_VALUE, errors = INVALID_HANDLE_VALUE;
     // Without a file, no standard handles at all: as Explorer or a scheduler
     // starts it, with no console to write to.
     startup.dwFlags = (flags & CREATE_NEW_PROCESS_GROUP) ? 0 : STARTF_USESTDHANDLES;
-    if (!outputFile.empty()) { // as a script redirects it: cmd > file 2>&1
-        output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        startup.hStdOutput = startup.hStdError = output;
+    if (!outputFile.empty()) { // as a script redirects it: cmd > file 2> file.err
+        for (HANDLE* handle : {&output, &errors}) {
+            *handle = CreateFileW((outputFile + (handle == &errors ? L".err" : L"")).c_str(),
+                                  GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        }
+        startup.hStdOutput = output;
+        startup.hStdError = errors;
     }
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr,
                         output != INVALID_HANDLE_VALUE, flags, nullptr,
@@ -84,8 +88,10 @@ ProgramRun::ProgramRun(const std::wstring& folder, const std::wstring& arguments
                         &m_process)) {
         m_process = {};
     }
-    if (output != INVALID_HANDLE_VALUE) {
-        CloseHandle(output);
+    for (HANDLE handle : {output, errors}) {
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
     }
 }
 

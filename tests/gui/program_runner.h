@@ -17,7 +17,8 @@ namespace testsupport {
 class ProgramRun {
 public:
     // Starts folder\TavroDownload.exe (or program) with the command line
-    // given; its standard output and error go to outputFile when one is named.
+    // given; its standard output goes to outputFile when one is named, its
+    // standard error beside it (outputFile.err).
     // With CREATE_NEW_PROCESS_GROUP, as `start /b` starts it: in this
     // process's console, with its handles.
     ProgramRun(const std::wstring& folder, const std::wstring& arguments = L"",

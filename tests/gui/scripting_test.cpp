@@ -12,6 +12,9 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#ifdef TAVRO_HAVE_JSON_PARSER
+#include <nlohmann/json.hpp>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +22,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -712,6 +716,107 @@ TEST(Scripted, RedirectedLinesInTheCodePageOfTheReader) {
         CloseHandle(file);
         EXPECT_EQ(ReadFileBytes(dir.File(L"out.txt")), bytes);
     }
+}
+
+// With /json the standard output is JSON lines a plant's system reads with a
+// JSON parser, one object a line (as PowerShell's ConvertFrom-Json and
+// Python's json.loads take them), pure ASCII whatever the code page, the
+// exit code the same as without.
+TEST(Scripted, JsonStreamReadByAParser) {
+#ifndef TAVRO_HAVE_JSON_PARSER
+    GTEST_SKIP() << "nlohmann-json3-dev is not installed";
+#else
+    struct Row {
+        const char* name;
+        const char* standIn;
+        const wchar_t* arguments;
+        bool endSession; // the session ends under the first run
+        DWORD exitCode;
+        const char* events; // each line's event, in turn; progress lines left out
+        std::function<void(const std::vector<nlohmann::json>&)> check;
+    };
+    const auto of = [](const std::vector<nlohmann::json>& lines, const char* event, size_t n = 0) {
+        for (const nlohmann::json& line : lines) {
+            if (line["event"] == event && n-- == 0) {
+                return line;
+            }
+        }
+        return nlohmann::json();
+    };
+    const Row rows[] = {
+        {"RetriedCpm", kLineFaultTwice, L"/download /quiet /json /attempts:3 main.fdl", false, 0,
+         "start end start end start end summary",
+         [&](const auto& lines) {
+             EXPECT_EQ(of(lines, "end")["code"], -304);
+             EXPECT_EQ(of(lines, "end", 2)["outcome"], "downloaded");
+             EXPECT_EQ(of(lines, "end", 2)["attempt"], 3);
+             EXPECT_EQ(of(lines, "start", 1)["sha256"], kSampleSha256);
+             EXPECT_EQ(of(lines, "start")["cpm"], 1);
+             EXPECT_EQ(of(lines, "summary")["outcomes"], nlohmann::json({{"downloaded", 1}}));
+         }},
+        {"RefusedCommandLine", kReads, L"/download /json /bogus main.fdl", false, 2, "refused",
+         [&](const auto& lines) {
+             EXPECT_EQ(of(lines, "refused")["exitCode"], 2);
+             EXPECT_EQ(of(lines, "refused")["text"],
+                       "Unknown switch /bogus. TavroDownload.com /? lists the switches.");
+             EXPECT_FALSE(of(lines, "refused").contains("port"));
+         }},
+        {"StoppedRun", kSlowReads, L"/download /quiet /json /address:1,3 main.fdl", true, 1,
+         "start end end summary",
+         [&](const auto& lines) {
+             EXPECT_EQ(of(lines, "end")["outcome"], "cancelled");
+             EXPECT_EQ(of(lines, "end", 1)["outcome"], "not run");
+             EXPECT_FALSE(of(lines, "end", 1).contains("attempt"));
+             EXPECT_EQ(of(lines, "summary")["outcomes"],
+                       nlohmann::json({{"cancelled", 1}, {"not run", 1}}));
+         }},
+        {"PortsNamedInAnyLanguage", "", L"/ports /json", false, 0, "port port port port",
+         [&](const auto& lines) {
+             EXPECT_EQ(of(lines, "port")["name"], "P\xC3\xA9riph\xC3\xA9rique s\xC3\xA9rie");
+             EXPECT_EQ(of(lines, "port", 1)["serial"], "A12345");
+             EXPECT_EQ(of(lines, "port", 1)["offered"], false);
+             EXPECT_FALSE(of(lines, "port", 2).contains("serial"));
+         }},
+    };
+    std::vector<SerialDevice> devices = kSerialDevices;
+    devices[0].friendlyName = L"P\u00e9riph\u00e9rique s\u00e9rie (COM1)";
+    const SerialDevicesInRegistry registry(devices);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptFolder folder;
+        folder.Prepare(row.standIn);
+        const DWORD exitCode = folder.Run(
+            row.arguments,
+            [&](ProgramRun& run) {
+                HWND session = nullptr;
+                if (row.endSession && WaitUntil([&] {
+                        session = run.FindWindowOfClass(L"TavroDownloadSession");
+                        return session != nullptr && !folder.Calls("GetDownloadStatus").empty();
+                    })) {
+                    Answer(session, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+                }
+            },
+            L"TavroDownload.com");
+        EXPECT_EQ(exitCode, row.exitCode);
+        const std::string output = folder.Output();
+        EXPECT_TRUE(std::all_of(output.begin(), output.end(),
+                                [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+        std::vector<nlohmann::json> lines;
+        std::string events;
+        std::istringstream stream(output);
+        for (std::string line; std::getline(stream, line);) {
+            lines.push_back(nlohmann::json::parse(line)); // one value a line, CR LF ended
+            EXPECT_EQ(lines.back()["schema"], "tavro-download/1");
+            const std::string event = lines.back()["event"];
+            events += event == "progress" ? "" : (events.empty() ? "" : " ") + event;
+        }
+        EXPECT_EQ(events, row.events) << output;
+        if (const nlohmann::json summary = of(lines, "summary"); !summary.is_null()) {
+            EXPECT_EQ(summary["exitCode"], exitCode);
+        }
+        row.check(lines);
+    }
+#endif
 }
 
 // A script's status window, its only one with a taskbar button, shows the run there.
