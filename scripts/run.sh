@@ -64,3 +64,7 @@ exit_code=0
 echo "Exit code: $exit_code"
 echo "== The download record ($run_dir/record.csv)"
 sed '1s/^\xEF\xBB\xBF//' "$run_dir/record.csv" | tr -d '\r'
+echo "== CPM 7 once more, as a plant's system reads it: JSON lines (docs/json-events.md)"
+json_args=(/download /json /quiet /simulate /port:1 /address:7 /attempts:3 "$(basename "$sample")")
+echo "TavroDownload ${json_args[*]}"
+(cd "$run_dir" && tavro_wine TavroDownload.com "${json_args[@]}") | tr -d '\r' || true
