@@ -664,6 +664,15 @@ TEST(Scripted, HeldConsoleHoldsUpNeitherThePollNorCancel) {
         }
         WaitForSingleObject(release, INFINITE);
     });
+    {
+        // The wait for the console is bounded; a line goes out once it is let go.
+        const platform::ConsoleOutput held(nullptr, 0);
+        held.WriteLine("held");
+        EXPECT_FALSE(held.Flush(std::chrono::milliseconds(300)));
+        SetEvent(release);
+        EXPECT_TRUE(held.Flush(std::chrono::seconds(5)));
+        ResetEvent(release);
+    }
     const DWORD runs = GetCurrentThreadId();
     std::thread user([&] {
         HWND status = nullptr;
